@@ -1,0 +1,105 @@
+// Plain types shared by the SWF writer: rectangles, colours, tag codes, unit conversions and byte output.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// A rectangle in pixels, passed by value.
+struct SWFRectF
+{
+    float xmin;
+    float ymin;
+    float xmax;
+    float ymax;
+};
+
+// Background colour: red, green, blue.
+struct SWFRGB
+{
+    uint8_t red;
+    uint8_t green;
+    uint8_t blue;
+};
+
+// Line colour: red, green, blue, alpha (0 transparent, 255 opaque).
+struct SWFRGBA
+{
+    uint8_t red;
+    uint8_t green;
+    uint8_t blue;
+    uint8_t alpha;
+};
+
+// Tag codes; each tag type has a fixed header form (short: 2 bytes, long: 6 bytes).
+enum class SWFTag : uint16_t
+{
+    End = 0,                // short, length 0
+    ShowFrame = 1,          // short, length 0
+    SetBackgroundColor = 9, // short, length 3
+    DoAction = 12,          // long
+    DefineBitsJPEG2 = 21,   // long
+    PlaceObject2 = 26,      // long
+    DefineShape3 = 32,      // long
+    DefineButton2 = 34,     // long
+};
+
+// Largest magnitude of a signed field whose width is held in 5 bits (31 bits, sign included).
+constexpr int32_t kSWFMaxField31 = (1 << 30) - 1;
+
+// Truncates toward zero and clamps to [lo, hi]; NaN gives 0. Never undefined, whatever the input.
+inline int32_t SWFTruncClamp(double value, int32_t lo, int32_t hi)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value <= static_cast<double>(lo))
+        return lo;
+    if (value >= static_cast<double>(hi))
+        return hi;
+    return static_cast<int32_t>(value);
+}
+
+// Pixels to twips (x 20, truncated toward zero), within a 31-bit field. The product of a float and 20
+// is exact in double, so the result is the same on every platform.
+inline int32_t SWFTwipsFromPixels(float fPixels)
+{
+    return SWFTruncClamp(static_cast<double>(fPixels) * 20.0, -kSWFMaxField31, kSWFMaxField31);
+}
+
+// Little-endian output of multi-byte integers.
+inline void SWFPutU8(std::vector<unsigned char> &out, uint8_t value)
+{
+    out.push_back(value);
+}
+
+inline void SWFPutU16(std::vector<unsigned char> &out, uint16_t value)
+{
+    out.push_back(static_cast<unsigned char>(value & 0xFF));
+    out.push_back(static_cast<unsigned char>(value >> 8));
+}
+
+inline void SWFPutU32(std::vector<unsigned char> &out, uint32_t value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<unsigned char>((value >> shift) & 0xFF));
+}
+
+inline void SWFPutBytes(std::vector<unsigned char> &out, const unsigned char *bytes, size_t count)
+{
+    if (count)
+        out.insert(out.end(), bytes, bytes + count);
+}
+
+// Short tag header: code in the upper 10 bits, body length (below 63) in the lower 6.
+inline void SWFPutShortTagHeader(std::vector<unsigned char> &out, SWFTag code, unsigned bodyLength)
+{
+    SWFPutU16(out, static_cast<uint16_t>((static_cast<unsigned>(code) << 6) | (bodyLength & 0x3F)));
+}
+
+// Long tag header: code with length 0x3F, then the body length as u32.
+inline void SWFPutLongTagHeader(std::vector<unsigned char> &out, SWFTag code, uint32_t bodyLength)
+{
+    SWFPutU16(out, static_cast<uint16_t>((static_cast<unsigned>(code) << 6) | 0x3F));
+    SWFPutU32(out, bodyLength);
+}
