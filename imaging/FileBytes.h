@@ -1,0 +1,17 @@
+// Whole-file reads and all-or-nothing writes by UTF-8 path, for the codecs that work on memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Largest file read into memory: an uncompressed picture at the pixel budget fits well within it.
+constexpr int64_t kMaxFileBytes = 512 * 1024 * 1024;
+
+// Reads the whole file. On failure returns false with what went wrong (without the path).
+bool ReadFileBytes(const char *pathUtf8, std::vector<uint8_t> &bytes, std::string &error);
+
+// Writes the bytes to a new file beside the target, then renames it over the target, so the target is
+// either the complete new file or left as it was. On failure returns false with what went wrong.
+bool WriteFileReplacing(const char *pathUtf8, const uint8_t *data, size_t size, std::string &error);

@@ -1,0 +1,311 @@
+// Tests of the resampler: exact sizes, exact solid colours and means, weights against a reference.
+#include "imaging/Resample.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <random>
+#include <utility>
+
+namespace
+{
+
+Raster MakeRgb(int width, int height, const std::function<uint8_t(int x, int y, int c)> &sample, size_t stride = 0)
+{
+    Raster raster;
+    raster.width = width;
+    raster.height = height;
+    raster.bpp = 24;
+    raster.stride = stride != 0 ? stride : static_cast<size_t>(width) * 3;
+    raster.pixels.assign(raster.stride * height, 0xEE);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                raster.Row(y)[3 * x + c] = sample(x, y, c);
+    return raster;
+}
+
+Raster MakeRandom(int width, int height, unsigned seed, bool withAlpha)
+{
+    std::mt19937 random(seed);
+    Raster raster = MakeRgb(width, height, [&](int, int, int) { return static_cast<uint8_t>(random() & 255); });
+    if (withAlpha)
+    {
+        raster.alpha.resize(static_cast<size_t>(width) * height);
+        for (uint8_t &a : raster.alpha)
+            a = static_cast<uint8_t>(random() & 255);
+    }
+    return raster;
+}
+
+// Weights of one axis in double precision, written from the definitions: area coverage when
+// shrinking, centre-aligned linear interpolation clamped at the edges when enlarging.
+std::vector<std::vector<std::pair<int, double>>> ReferenceWeights(int src, int dst)
+{
+    std::vector<std::vector<std::pair<int, double>>> weights(dst);
+    const double scale = static_cast<double>(src) / dst;
+    for (int x = 0; x < dst; ++x)
+    {
+        if (dst < src)
+        {
+            const double lo = x * scale;
+            const double hi = (x + 1) * scale;
+            for (int i = static_cast<int>(std::floor(lo)); i < src && i < hi; ++i)
+            {
+                const double covered = std::min<double>(i + 1, hi) - std::max<double>(i, lo);
+                if (covered > 0)
+                    weights[x].push_back({i, covered / scale});
+            }
+        }
+        else
+        {
+            const double pos = std::clamp((x + 0.5) * scale - 0.5, 0.0, src - 1.0);
+            const int i = std::min(static_cast<int>(pos), src - 1);
+            const double frac = pos - i;
+            weights[x].push_back({i, 1 - frac});
+            if (frac > 0)
+                weights[x].push_back({i + 1, frac});
+        }
+    }
+    return weights;
+}
+
+// Largest difference between a resampled plane and the reference built from the same source.
+int MaxReferenceError(const Raster &src, const Raster &dst, bool alpha)
+{
+    const auto wx = ReferenceWeights(src.width, dst.width);
+    const auto wy = ReferenceWeights(src.height, dst.height);
+    const int channels = alpha ? 1 : 3;
+    int worst = 0;
+    for (int y = 0; y < dst.height; ++y)
+        for (int x = 0; x < dst.width; ++x)
+            for (int c = 0; c < channels; ++c)
+            {
+                double sum = 0;
+                for (const auto &[sy, fy] : wy[y])
+                    for (const auto &[sx, fx] : wx[x])
+                    {
+                        const uint8_t v =
+                            alpha ? src.alpha[static_cast<size_t>(sy) * src.width + sx] : src.Row(sy)[3 * sx + c];
+                        sum += fx * fy * v;
+                    }
+                const int got = alpha ? dst.alpha[static_cast<size_t>(y) * dst.width + x] : dst.Row(y)[3 * x + c];
+                worst = std::max(worst, static_cast<int>(std::lround(std::fabs(got - sum) + 0.49)));
+            }
+    return worst;
+}
+
+struct SizeCase
+{
+    const char *name;
+    int srcWidth, srcHeight, dstWidth, dstHeight;
+};
+
+const SizeCase kSizeCases[] = {
+    {"shrink both, engine size", 1000, 750, 640, 480},
+    {"enlarge both", 3, 2, 7, 5},
+    {"odd shrink", 7, 7, 3, 3},
+    {"odd enlarge", 3, 3, 7, 7},
+    {"shrink x, enlarge y", 9, 2, 4, 5},
+    {"enlarge x, shrink y", 2, 9, 5, 4},
+    {"shrink x only", 10, 5, 3, 5},
+    {"enlarge y only", 6, 3, 6, 11},
+    {"to one pixel", 37, 23, 1, 1},
+    {"from one pixel", 1, 1, 13, 7},
+    {"prime ratios", 101, 67, 53, 97},
+    {"extreme ratio", 20000, 2, 3, 1},
+};
+
+TEST(ResampleTest, GivesExactSizeAndKeepsSolidColoursExact)
+{
+    const uint8_t colours[][3] = {{0, 0, 0}, {255, 255, 255}, {17, 200, 93}};
+    for (const SizeCase &size : kSizeCases)
+        for (const auto &colour : colours)
+        {
+            SCOPED_TRACE(testing::Message() << size.name << ", colour " << int(colour[0]) << "," << int(colour[1])
+                                            << "," << int(colour[2]));
+            Raster src = MakeRgb(size.srcWidth, size.srcHeight, [&](int, int, int c) { return colour[c]; });
+            src.alpha.assign(static_cast<size_t>(size.srcWidth) * size.srcHeight, 128);
+            Raster dst;
+            ASSERT_TRUE(ResampleRaster(src, size.dstWidth, size.dstHeight, dst));
+            ASSERT_EQ(dst.width, size.dstWidth);
+            ASSERT_EQ(dst.height, size.dstHeight);
+            ASSERT_EQ(dst.bpp, 24);
+            ASSERT_GE(dst.stride, static_cast<size_t>(size.dstWidth) * 3);
+            ASSERT_GE(dst.pixels.size(), dst.stride * size.dstHeight);
+            ASSERT_EQ(dst.alpha.size(), static_cast<size_t>(size.dstWidth) * size.dstHeight);
+            int wrong = 0;
+            for (int y = 0; y < dst.height; ++y)
+                for (int x = 0; x < dst.width; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        wrong += dst.Row(y)[3 * x + c] != colour[c];
+            for (uint8_t a : dst.alpha)
+                wrong += a != 128;
+            EXPECT_EQ(wrong, 0) << "samples that moved off the solid colour";
+        }
+}
+
+TEST(ResampleTest, TwoByTwoToOnePixelIsTheRoundedMean)
+{
+    struct Case
+    {
+        uint8_t quad[4]; // top-left, top-right, bottom-left, bottom-right
+        uint8_t mean;
+    };
+    const Case cases[] = {
+        {{0, 255, 255, 0}, 128}, {{10, 11, 11, 10}, 11}, {{0, 0, 0, 1}, 0},           {{0, 0, 1, 1}, 1},
+        {{0, 1, 1, 1}, 1},       {{1, 2, 3, 4}, 3},      {{255, 254, 254, 254}, 254}, {{200, 0, 0, 0}, 50},
+    };
+    for (const Case &test : cases)
+    {
+        SCOPED_TRACE(testing::Message() << int(test.quad[0]) << " " << int(test.quad[1]) << " " << int(test.quad[2])
+                                        << " " << int(test.quad[3]));
+        const Raster src = MakeRgb(2, 2, [&](int x, int y, int c) {
+            const uint8_t v = test.quad[2 * y + x];
+            return static_cast<uint8_t>(c == 1 ? 255 - v : v);
+        });
+        Raster dst;
+        ASSERT_TRUE(ResampleRaster(src, 1, 1, dst));
+        EXPECT_EQ(dst.Row(0)[0], test.mean);
+        // The inverted channel rounds its exact halves up as well, which is one more than 255 - mean.
+        const bool half = (test.quad[0] + test.quad[1] + test.quad[2] + test.quad[3]) % 4 == 2;
+        EXPECT_EQ(dst.Row(0)[1], 255 - test.mean + (half ? 1 : 0));
+        EXPECT_EQ(dst.Row(0)[2], test.mean);
+    }
+}
+
+TEST(ResampleTest, SameSizeIsAPlainCopy)
+{
+    const Raster random = MakeRandom(31, 17, 7, false);
+    Raster src = MakeRgb(
+        31, 17, [&](int x, int y, int c) { return random.Row(y)[3 * x + c]; }, 100); // padded rows
+    src.alpha.assign(31 * 17, 77);
+    Raster dst;
+    ASSERT_TRUE(ResampleRaster(src, 31, 17, dst));
+    EXPECT_EQ(dst.stride, src.stride);
+    EXPECT_EQ(dst.pixels, src.pixels);
+    EXPECT_EQ(dst.alpha, src.alpha);
+
+    Raster same = src;
+    ASSERT_TRUE(ResampleRaster(same, 31, 17, same));
+    EXPECT_EQ(same.pixels, src.pixels);
+}
+
+// Catches misaligned centres, wrong coverage at fractional edges and taps off by one.
+TEST(ResampleTest, MatchesReferenceWeightsWithinOneStep)
+{
+    for (const SizeCase &size : kSizeCases)
+    {
+        if (size.srcWidth * size.srcHeight > 40000 || size.dstWidth * size.dstHeight > 40000)
+            continue;
+        SCOPED_TRACE(size.name);
+        const Raster src = MakeRandom(size.srcWidth, size.srcHeight, 11, true);
+        Raster dst;
+        ASSERT_TRUE(ResampleRaster(src, size.dstWidth, size.dstHeight, dst));
+        EXPECT_LE(MaxReferenceError(src, dst, false), 1);
+        EXPECT_LE(MaxReferenceError(src, dst, true), 1);
+    }
+    // The source is read through its stride, not its width.
+    const Raster tight = MakeRandom(45, 30, 5, false);
+    const Raster padded = MakeRgb(
+        45, 30, [&](int x, int y, int c) { return tight.Row(y)[3 * x + c]; }, 45 * 3 + 7);
+    Raster fromTight;
+    Raster fromPadded;
+    ASSERT_TRUE(ResampleRaster(tight, 20, 50, fromTight));
+    ASSERT_TRUE(ResampleRaster(padded, 20, 50, fromPadded));
+    EXPECT_EQ(fromTight.pixels, fromPadded.pixels);
+    EXPECT_TRUE(fromTight.alpha.empty()) << "an alpha plane appeared from nowhere";
+}
+
+TEST(ResampleTest, BilinearEnlargementOfAGradientIsMonotone)
+{
+    struct Case
+    {
+        const char *name;
+        bool horizontal;
+    };
+    for (const Case &test : {Case{"horizontal", true}, Case{"vertical", false}})
+    {
+        SCOPED_TRACE(test.name);
+        const int steps = 16;
+        const Raster src = MakeRgb(test.horizontal ? steps : 2, test.horizontal ? 2 : steps, [&](int x, int y, int c) {
+            const int i = test.horizontal ? x : y;
+            return static_cast<uint8_t>(c == 2 ? 255 - 17 * i : 17 * i);
+        });
+        Raster dst;
+        const int longSide = 301;
+        ASSERT_TRUE(ResampleRaster(src, test.horizontal ? longSide : 3, test.horizontal ? 3 : longSide, dst));
+        auto at = [&](int i, int across, int c) {
+            return test.horizontal ? dst.Row(across)[3 * i + c] : dst.Row(i)[3 * across + c];
+        };
+        for (int across = 0; across < 3; ++across)
+        {
+            EXPECT_EQ(at(0, across, 0), 0);
+            EXPECT_EQ(at(longSide - 1, across, 0), 255);
+            for (int i = 1; i < longSide; ++i)
+            {
+                ASSERT_GE(at(i, across, 0), at(i - 1, across, 0)) << "at " << i;
+                ASSERT_LE(at(i, across, 2), at(i - 1, across, 2)) << "at " << i;
+            }
+        }
+    }
+}
+
+TEST(ResampleTest, AlphaPlaneIsAveragedLikeThePixels)
+{
+    Raster src = MakeRgb(8, 4, [](int, int, int) { return 50; });
+    src.alpha.resize(32);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x)
+            src.alpha[y * 8 + x] = x < 4 ? 0 : 255;
+    Raster half;
+    ASSERT_TRUE(ResampleRaster(src, 4, 2, half));
+    EXPECT_EQ(half.alpha, (std::vector<uint8_t>{0, 0, 255, 255, 0, 0, 255, 255}));
+    Raster two;
+    ASSERT_TRUE(ResampleRaster(src, 2, 1, two));
+    EXPECT_EQ(two.alpha, (std::vector<uint8_t>{0, 255}));
+    Raster one;
+    ASSERT_TRUE(ResampleRaster(src, 1, 1, one));
+    EXPECT_EQ(one.alpha, (std::vector<uint8_t>{128}));
+}
+
+TEST(ResampleTest, RefusesBadArgumentsAndLeavesTheTargetAlone)
+{
+    const Raster good = MakeRandom(4, 3, 1, false);
+    Raster grey = good;
+    grey.bpp = 8;
+    Raster shortPixels = good;
+    shortPixels.pixels.resize(20);
+    const Raster empty;
+    Raster shortAlpha = good;
+    shortAlpha.alpha.resize(5);
+    struct Case
+    {
+        const char *name;
+        const Raster &src;
+        int width, height;
+    };
+    const Case cases[] = {
+        {"zero width", good, 0, 5},
+        {"zero height", good, 5, 0},
+        {"negative size", good, -4, -3},
+        {"side beyond the budget", good, 70000, 1},
+        {"area beyond the budget", good, 20000, 20000},
+        {"not 24-bit", grey, 2, 2},
+        {"pixels shorter than the size", shortPixels, 2, 2},
+        {"alpha shorter than the size", shortAlpha, 2, 2},
+        {"empty source", empty, 2, 2},
+    };
+    for (const Case &test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        Raster dst = MakeRandom(2, 2, 3, false);
+        const Raster before = dst;
+        EXPECT_FALSE(ResampleRaster(test.src, test.width, test.height, dst));
+        EXPECT_EQ(dst.width, before.width);
+        EXPECT_EQ(dst.pixels, before.pixels);
+    }
+}
+
+} // namespace
