@@ -1,0 +1,194 @@
+// Sample and benchmark pictures made on the spot.
+#include "bench/pictures/SamplePictures.h"
+
+#include "base/FileUtf8.h"
+#include "imaging/JpegCodec.h"
+
+#include <gif_lib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+
+namespace
+{
+Raster MakeRgb(int width, int height)
+{
+    Raster r;
+    r.width = width;
+    r.height = height;
+    r.bpp = 24;
+    r.stride = static_cast<size_t>(width) * 3;
+    r.pixels.assign(r.stride * static_cast<size_t>(height), 0);
+    return r;
+}
+} // namespace
+
+bool WriteFileBytes(const std::string &path, const std::vector<uint8_t> &bytes)
+{
+    FILE *f = OpenFileUtf8(path.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool WriteBmp(const std::string &path, const Raster &r)
+{
+    const uint32_t rowBytes = (static_cast<uint32_t>(r.width) * 3 + 3) & ~3u;
+    const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(r.height);
+    std::vector<uint8_t> out(54 + imageBytes, 0);
+    auto put16 = [&](size_t at, uint32_t v) {
+        out[at] = static_cast<uint8_t>(v);
+        out[at + 1] = static_cast<uint8_t>(v >> 8);
+    };
+    auto put32 = [&](size_t at, uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, 54 + imageBytes);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(r.width));
+    put32(22, static_cast<uint32_t>(r.height));
+    put16(26, 1);
+    put16(28, 24);
+    put32(34, imageBytes);
+    for (int y = 0; y < r.height; ++y)
+    {
+        const uint8_t *src = r.Row(r.height - 1 - y);
+        uint8_t *dst = out.data() + 54 + static_cast<size_t>(y) * rowBytes;
+        for (int x = 0; x < r.width; ++x)
+        {
+            dst[3 * x] = src[3 * x + 2];
+            dst[3 * x + 1] = src[3 * x + 1];
+            dst[3 * x + 2] = src[3 * x];
+        }
+    }
+    return WriteFileBytes(path, out);
+}
+
+bool WriteJpeg(const std::string &path, const Raster &r, int quality)
+{
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!EncodeJpeg(r, quality, bytes, error))
+    {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    return WriteFileBytes(path, bytes);
+}
+
+Raster MakePhoto(int width, int height, unsigned seed)
+{
+    Raster r = MakeRgb(width, height);
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    struct Blob
+    {
+        float x, y, radius, red, green, blue;
+    };
+    std::vector<Blob> blobs(12);
+    for (Blob &b : blobs)
+        b = {unit(random) * width, unit(random) * height, (0.05f + 0.25f * unit(random)) * width,
+             unit(random) * 255, unit(random) * 255, unit(random) * 255};
+    std::normal_distribution<float> noise(0.0f, 9.0f);
+    const float skyRed = 40 + 120 * unit(random), skyGreen = 60 + 120 * unit(random), skyBlue = 90 + 150 * unit(random);
+    for (int y = 0; y < height; ++y)
+    {
+        uint8_t *row = r.Row(y);
+        const float fy = static_cast<float>(y) / height;
+        for (int x = 0; x < width; ++x)
+        {
+            const float fx = static_cast<float>(x) / width;
+            float red = skyRed * (1 - fy) + 90 * fy + 30 * std::sin(7 * fx);
+            float green = skyGreen * (1 - fy) + 110 * fy;
+            float blue = skyBlue * (1 - fy) + 60 * fy + 20 * std::cos(5 * fy + 3 * fx);
+            for (const Blob &b : blobs)
+            {
+                float dx = x - b.x, dy = y - b.y;
+                float d2 = (dx * dx + dy * dy) / (b.radius * b.radius);
+                if (d2 < 1.0f)
+                {
+                    float w = (1.0f - d2) * (1.0f - d2);
+                    red += (b.red - red) * w;
+                    green += (b.green - green) * w;
+                    blue += (b.blue - blue) * w;
+                }
+            }
+            float n = noise(random);
+            auto clamp = [](float v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+            row[3 * x] = clamp(red + n);
+            row[3 * x + 1] = clamp(green + n);
+            row[3 * x + 2] = clamp(blue + n);
+        }
+    }
+    return r;
+}
+
+Raster MakeCard(int width, int height, uint8_t red, uint8_t green, uint8_t blue)
+{
+    Raster r = MakeRgb(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            uint8_t *p = r.Row(y) + 3 * x;
+            p[0] = red;
+            p[1] = green;
+            p[2] = blue;
+        }
+    return r;
+}
+
+bool WriteAnimatedGif(const std::string &path, int frames)
+{
+    const int width = 160, height = 120;
+    frames = frames < 1 ? 1 : frames > 3 ? 3 : frames;
+    int error = 0;
+    FILE *file = OpenFileUtf8(path.c_str(), "wb");
+    if (!file)
+        return false;
+    GifFileType *gif = EGifOpen(file, [](GifFileType *g, const GifByteType *data, int n) {
+        return static_cast<int>(std::fwrite(data, 1, static_cast<size_t>(n), static_cast<FILE *>(g->UserData)));
+    }, &error);
+    if (!gif)
+    {
+        std::fclose(file);
+        return false;
+    }
+    GifColorType colours[4] = {{255, 255, 255}, {220, 40, 40}, {40, 160, 60}, {30, 60, 200}};
+    ColorMapObject *map = GifMakeMapObject(4, colours);
+    bool ok = map && EGifPutScreenDesc(gif, width, height, 2, 0, map) == GIF_OK;
+    unsigned char loop[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+    unsigned char loopData[] = {1, 0, 0};
+    ok = ok && EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+         EGifPutExtensionBlock(gif, sizeof loop, loop) == GIF_OK &&
+         EGifPutExtensionBlock(gif, sizeof loopData, loopData) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
+    std::vector<GifPixelType> line(width);
+    for (int f = 0; ok && f < frames; ++f)
+    {
+        GraphicsControlBlock gcb = {};
+        gcb.DelayTime = 50;
+        gcb.TransparentColor = NO_TRANSPARENT_COLOR;
+        GifByteType ext[4];
+        size_t n = EGifGCBToExtension(&gcb, ext);
+        ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(n), ext) == GIF_OK &&
+             EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
+        const int cx = 30 + f * 50, cy = 60;
+        for (int y = 0; ok && y < height; ++y)
+        {
+            for (int x = 0; x < width; ++x)
+            {
+                int dx = x - cx, dy = y - cy;
+                line[x] = dx * dx + dy * dy < 400 ? static_cast<GifPixelType>(1 + f) : 0;
+            }
+            ok = EGifPutLine(gif, line.data(), width) == GIF_OK;
+        }
+    }
+    GifFreeMapObject(map);
+    ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+    return std::fclose(file) == 0 && ok;
+}

@@ -1,0 +1,123 @@
+// GIF splitting for the add command.
+#include "build/GifSplitter.h"
+
+#include "base/FileUtf8.h"
+#include "base/Utf8.h"
+#include "imaging/Picture.h"
+
+#include <atomic>
+#include <chrono>
+#include <cwctype>
+#include <filesystem>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+wchar_t SeparatorOf(const std::wstring &folder)
+{
+    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
+        return folder.back();
+    return static_cast<wchar_t>(fs::path::preferred_separator);
+}
+
+// A new folder inside the temporary folder, or empty when none can be made.
+std::wstring MakeFrameFolder(const std::wstring &tempFolder)
+{
+    static std::atomic<unsigned> counter{0};
+    std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                        (counter++ * 2654435761u));
+    const wchar_t sep = SeparatorOf(tempFolder);
+    std::wstring parent = tempFolder;
+    if (!parent.empty() && parent.back() != sep)
+        parent.push_back(sep);
+    for (int attempt = 0; attempt < 50; ++attempt)
+    {
+        std::wstring candidate = parent + L"brivelle-frames-" + std::to_wstring(random() % 100000000u);
+        std::error_code ec;
+        if (fs::create_directory(fs::u8path(Utf8FromWide(candidate)), ec))
+            return candidate + sep;
+    }
+    return std::wstring();
+}
+
+bool EndsWithGif(const std::wstring &path)
+{
+    if (path.size() < 4)
+        return false;
+    std::wstring ext = path.substr(path.size() - 4);
+    for (wchar_t &c : ext)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return ext == L".gif";
+}
+} // namespace
+
+GifSplit SplitAnimatedGif(const std::wstring &folder, const std::wstring &fileName, const std::wstring &tempFolder)
+{
+    GifSplit split;
+    CPicture picture(0);
+    picture.SetRetreiveAllFrames(true);
+    if (!picture.Load(Utf8FromWide(folder + fileName).c_str(), 2))
+    {
+        split.strError = picture.GetLastError();
+        return split;
+    }
+    split.bLoaded = true;
+    if (picture.GetNumFrames() < 2)
+    {
+        split.slides.push_back({folder, fileName, std::wstring()});
+        return split;
+    }
+
+    std::wstring frameFolder = MakeFrameFolder(tempFolder);
+    if (frameFolder.empty())
+    {
+        split.frameErrors.push_back(Utf8FromWide(fileName) + ": cannot make a folder for its frames in " +
+                                    Utf8FromWide(tempFolder));
+        return split;
+    }
+    const std::wstring base = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : std::wstring();
+    for (int j = 0; j < picture.GetNumFrames(); ++j)
+    {
+        std::wstring name = base + L"_frame" + std::to_wstring(j) + L".gif";
+        CPicture *frame = picture.GetFrame(j);
+        if (!frame)
+        {
+            split.frameErrors.push_back(Utf8FromWide(fileName) + ": frame " + std::to_string(j) +
+                                        " cannot be read");
+            continue;
+        }
+        std::wstring path = frameFolder + name;
+        if (!frame->Save(Utf8FromWide(path).c_str(), 2))
+        {
+            split.frameErrors.push_back(frame->GetLastError());
+            continue;
+        }
+        split.frameFiles.push_back(path);
+        split.slides.push_back({frameFolder, name, std::wstring()});
+    }
+    if (split.frameFiles.empty())
+    {
+        std::error_code ec;
+        fs::remove(fs::u8path(Utf8FromWide(frameFolder)), ec);
+    }
+    return split;
+}
+
+void DeleteFrameFiles(const std::vector<std::wstring> &frameFiles)
+{
+    for (const std::wstring &path : frameFiles)
+    {
+        if (!EndsWithGif(path))
+            continue;
+        std::string u8 = Utf8FromWide(path);
+        if (PathExistsUtf8(u8.c_str()))
+            RemoveFileUtf8(u8.c_str());
+        // The frame folder goes with its last file; remove() leaves a folder that is not empty.
+        std::error_code ec;
+        fs::path parent = fs::u8path(u8).parent_path();
+        if (parent.filename().u8string().rfind(u8"brivelle-frames-", 0) == 0)
+            fs::remove(parent, ec);
+    }
+}

@@ -1,0 +1,86 @@
+// Slide rendering: picture preparation and the slide's tags.
+#include "build/SlideRenderer.h"
+
+#include "base/Utf8.h"
+#include "imaging/Picture.h"
+#include "swf/SWFAction.h"
+#include "swf/SWFBitmap.h"
+#include "swf/SWFButton.h"
+#include "swf/SWFMovie.h"
+#include "swf/SWFShape.h"
+
+#include <cwctype>
+
+std::wstring TempJpegName(const std::wstring &fileName)
+{
+    std::wstring stem = fileName.size() >= 3 ? fileName.substr(0, fileName.size() - 3) : std::wstring();
+    return stem + L"jpg";
+}
+
+bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileName, int width, int height,
+                         const std::string &jpegPath, std::string &reason)
+{
+    std::wstring ext = fileName.size() >= 3 ? fileName.substr(fileName.size() - 3) : fileName;
+    for (wchar_t &c : ext)
+        c = static_cast<wchar_t>(std::towupper(c));
+    int type = CPicture::GetTypeIdFromName(Utf8FromWide(ext).c_str());
+
+    CPicture picture(0);
+    if (!picture.LoadForSize(imagePath.c_str(), type, width, height))
+    {
+        reason = picture.GetLastError();
+        return false;
+    }
+    if (picture.GetBpp() < 16 && !picture.IncreaseBpp(24))
+    {
+        reason = picture.GetLastError();
+        return false;
+    }
+    if (!picture.Resample(width, height, 0) || !picture.Save(jpegPath.c_str(), 3))
+    {
+        reason = picture.GetLastError();
+        return false;
+    }
+    return true;
+}
+
+void RenderSlide(CSWFMovie &movie, const std::string &jpegPath, const std::string &address, int width, int height,
+                 bool fpsMode, int delay, uint16_t &id)
+{
+    const float w = static_cast<float>(width);
+    const float h = static_cast<float>(height);
+    const SWFRectF stage = {0.0f, 0.0f, w, h};
+
+    CSWFBitmap bitmap(id, jpegPath.c_str());
+    movie.AddObject(&bitmap, id, true);
+    const uint16_t bitmapId = id++;
+
+    CSWFShape shape(id, stage, id);
+    shape.AddLineStyle(1, SWFRGBA{0, 0, 0, 0});
+    shape.AddBitmapFill(bitmapId, 0x40, stage, stage);
+    const float origin[2] = {0.0f, 0.0f};
+    shape.ChangeStyle(1, 1, 0, origin);
+    shape.AddStraightEdge(w, 0.0f);
+    shape.AddStraightEdge(0.0f, h);
+    shape.AddStraightEdge(-w, 0.0f);
+    shape.AddStraightEdge(0.0f, -h);
+    movie.AddObject(&shape, id, true);
+    const uint16_t shapeId = id++;
+
+    CSWFButton button(id, id, false);
+    button.AddButtonRecord(0x08, shapeId, shapeId, nullptr);
+    if (!address.empty())
+    {
+        CSWFAction action(true);
+        action.AddGetURL(address.c_str(), "");
+        button.AddCondAction(0x04, 0x01, &action);
+    }
+    for (int frame = 1; !fpsMode && frame < delay; ++frame)
+    {
+        movie.AddObject(&button, id, true);
+        movie.ShowFrame();
+    }
+    movie.AddObject(&button, id, true);
+    movie.ShowFrame();
+    ++id;
+}

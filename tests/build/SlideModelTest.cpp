@@ -1,0 +1,154 @@
+// Address rules between the URL box and the slides, and the checks that guard a version-3 movie.
+#include "build/MovieBuilder.h"
+#include "build/SlideModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+namespace
+{
+CSlideModel ModelWithSlides(int count)
+{
+    CSlideModel model;
+    for (int i = 0; i < count; ++i)
+        model.m_images.push_back({L"C:\\pics\\", L"p" + std::to_wstring(i) + L".bmp", L""});
+    return model;
+}
+} // namespace
+
+TEST(SlideModelTest, DefaultsAreTheDesignsStartingValues)
+{
+    CSlideModel model;
+    EXPECT_EQ(model.m_nWidth, 256);
+    EXPECT_EQ(model.m_nHeight, 192);
+    EXPECT_EQ(model.m_nFps, 1);
+    EXPECT_EQ(model.m_nDelay, 1);
+    EXPECT_EQ(model.m_nCurSel, 0);
+    EXPECT_TRUE(model.m_images.empty());
+}
+
+TEST(SlideModelTest, CommitKeepsAnAddressThatTheBoxCannotRemove)
+{
+    struct Case
+    {
+        const wchar_t *typed;
+        const wchar_t *expected;
+    } cases[] = {
+        {L"", L"http://old"},                 // cleared box
+        {L"http://", L"http://old"},          // bare scheme
+        {L"HTTP://", L"http://old"},          // in any letter case
+        {L"hTtP://", L"http://old"},
+        {L"x", L"x"},                         // one character is stored
+        {L"example.com", L"example.com"},     // no scheme: stored as typed
+        {L"http://new", L"http://new"},
+        {L"http:// ", L"http:// "},           // not the bare scheme
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(testing::Message() << "typed '" << std::string(c.typed, c.typed + wcslen(c.typed)) << "'");
+        CSlideModel model = ModelWithSlides(3);
+        model.m_nCurSel = 1;
+        model.m_images[1].strUrl = L"http://old";
+        model.CommitUrlEdit(c.typed);
+        EXPECT_EQ(model.m_images[1].strUrl, c.expected);
+        EXPECT_TRUE(model.m_images[0].strUrl.empty());
+        EXPECT_TRUE(model.m_images[2].strUrl.empty());
+    }
+}
+
+TEST(SlideModelTest, CommitOnAnEmptyOrStaleListWritesNothing)
+{
+    CSlideModel model;
+    model.CommitUrlEdit(L"http://a");
+    EXPECT_TRUE(model.m_images.empty());
+
+    // After remove-all the index may be stale; a later list shorter than it must not be written past.
+    model = ModelWithSlides(2);
+    model.m_nCurSel = 5;
+    model.CommitUrlEdit(L"http://a");
+    EXPECT_TRUE(model.m_images[0].strUrl.empty());
+    EXPECT_TRUE(model.m_images[1].strUrl.empty());
+}
+
+TEST(SlideModelTest, ShowSlideUrlShowsTheSchemeForAddressesUnderTwoCharacters)
+{
+    struct Case
+    {
+        const wchar_t *stored;
+        const wchar_t *shown;
+    } cases[] = {{L"", L"http://"}, {L"x", L"http://"}, {L"ab", L"ab"}, {L"http://a.b/c", L"http://a.b/c"}};
+    for (const Case &c : cases)
+    {
+        CSlideModel model = ModelWithSlides(1);
+        model.m_images[0].strUrl = c.stored;
+        std::wstring text = L"untouched";
+        ASSERT_TRUE(model.ShowSlideUrl(text));
+        EXPECT_EQ(text, c.shown);
+    }
+    CSlideModel empty;
+    std::wstring text = L"untouched";
+    EXPECT_FALSE(empty.ShowSlideUrl(text));
+    EXPECT_EQ(text, L"untouched");
+}
+
+TEST(MovieBuilderTest, AddressesKeepAsciiAndPercentEncodeTheRest)
+{
+    EXPECT_EQ(EncodeAddress(L"http://a.b/c?d=1&e=%41 x"), "http://a.b/c?d=1&e=%41 x");
+    EXPECT_EQ(EncodeAddress(L"http://caf\u00e9.fr/"), "http://caf%C3%A9.fr/");
+    EXPECT_EQ(EncodeAddress(L"http://x/\u4e2d\u6587"), "http://x/%E4%B8%AD%E6%96%87");
+    EXPECT_EQ(EncodeAddress(std::wstring(L"http://x/") + static_cast<wchar_t>(0xD83D) + static_cast<wchar_t>(0xDE00)),
+              sizeof(wchar_t) == 2 ? "http://x/%F0%9F%98%80" : "http://x/%EF%BF%BD%EF%BF%BD");
+    EXPECT_EQ(EncodeAddress(L""), "");
+}
+
+TEST(MovieBuilderTest, SettingsAMovieCannotHoldAreRefusedBeforeAnythingIsWritten)
+{
+    std::vector<ImageItem> three(3, ImageItem{L"/", L"a.bmp", L""});
+    BuildSettings ok;
+    EXPECT_EQ(CheckBuild(three, ok), "");
+
+    struct Case
+    {
+        const char *what;
+        int width, height;
+        bool fps;
+        int rate, delay;
+        size_t slides;
+        bool refused;
+    } cases[] = {
+        {"rate 255", 256, 192, true, 255, 1, 3, false},
+        {"rate 256 would wrap to 0", 256, 192, true, 256, 1, 3, true},
+        {"rate 1000 would wrap to 232", 256, 192, true, 1000, 1, 3, true},
+        {"a high rate is irrelevant in delay mode", 256, 192, false, 1000, 1, 3, false},
+        {"65535 frames", 256, 192, false, 1, 21845, 3, false},
+        {"65536 frames", 256, 192, false, 1, 32768, 2, true},
+        {"21845 slides", 256, 192, true, 1, 1, 21845, false},
+        {"21846 slides need id 65536", 256, 192, true, 1, 1, 21846, true},
+        {"3000 x 2000 stage", 3000, 2000, true, 1, 1, 3, false},
+        {"65535 wide", 65535, 8, true, 1, 1, 3, false},
+        {"65536 wide is beyond JPEG", 65536, 8, true, 1, 1, 3, true},
+        {"beyond the pixel budget", 20000, 20000, true, 1, 1, 3, true},
+        {"empty list", 256, 192, true, 1, 1, 0, true},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        BuildSettings s;
+        s.nWidth = c.width;
+        s.nHeight = c.height;
+        s.bFpsMode = c.fps;
+        s.nFps = c.rate;
+        s.nDelay = c.delay;
+        std::vector<ImageItem> slides(c.slides, ImageItem{L"/", L"a.bmp", L""});
+        std::string message = CheckBuild(slides, s);
+        EXPECT_EQ(!message.empty(), c.refused) << message;
+    }
+
+    std::vector<ImageItem> longUrl = three;
+    longUrl[1].strUrl = L"http://x/" + std::wstring(kMaxAddressBytes, L'a');
+    std::string message = CheckBuild(longUrl, ok);
+    EXPECT_NE(message.find("slide 2"), std::string::npos) << message;
+    longUrl[1].strUrl.resize(kMaxAddressBytes);
+    EXPECT_EQ(CheckBuild(longUrl, ok), "");
+}
