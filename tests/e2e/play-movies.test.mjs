@@ -1,0 +1,577 @@
+// Plays movies made by brivelle-cli in Ruffle inside headless Chromium: every frame shows its slide's picture in
+// both timing modes, and a click opens exactly the address of the slide under the mouse.
+import assert from 'node:assert/strict';
+import { execFile } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import { createRequire } from 'node:module';
+import os from 'node:os';
+import path from 'node:path';
+import { after, before, describe, it } from 'node:test';
+import { promisify } from 'node:util';
+import zlib from 'node:zlib';
+
+import { chromium } from 'playwright-core';
+
+const require = createRequire(import.meta.url);
+const ruffleDir = path.dirname(require.resolve('@ruffle-rs/ruffle'));
+const run = promisify(execFile);
+
+function toolFromEnv(name)
+{
+    const tool = process.env[name];
+    if (!tool)
+        throw new Error(`${name} is not set: give the path of the built tool (tests/e2e/run-e2e sets it from a build tree)`);
+    if (!fs.existsSync(tool))
+        throw new Error(`${name}=${tool} does not exist: build the native tools first`);
+    return path.resolve(tool);
+}
+
+const cli = toolFromEnv('BRIVELLE_CLI');
+const makePictures = toolFromEnv('BRIVELLE_MAKE_PICTURES');
+
+const chromiumPath = '/usr/bin/chromium';
+if (!fs.existsSync(chromiumPath))
+    throw new Error(`${chromiumPath} is missing: install Debian's chromium package (scripts/setup does)`);
+const chromiumArgs = [
+    '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync', '--lang=en-US',
+];
+
+// Colours written by `brivelle-make-pictures samples`; JPEG and the renderer may move a channel by a few steps.
+const cards = {
+    red: [220, 30, 30],
+    green: [30, 180, 60],
+    blue: [30, 60, 220],
+};
+const white = [255, 255, 255];
+const tolerance = 12;
+
+const loadTimeoutMs = 20000;
+const openTimeoutMs = 5000;
+// How long a click that must open nothing is given to open something anyway (real time).
+const quietMs = 400;
+
+function withTimeout(promise, ms, what)
+{
+    let timer;
+    const timeout = new Promise((_, reject) => {
+        timer = setTimeout(() => reject(new Error(`${what}: no result within ${ms} ms`)), ms);
+    });
+    return Promise.race([promise, timeout]).finally(() => clearTimeout(timer));
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Polls until check() is true or ms have passed; answers the last result.
+async function waitUntil(check, ms)
+{
+    const end = Date.now() + ms;
+    while (!check() && Date.now() < end)
+        await sleep(20);
+    return check();
+}
+
+// Decodes an 8-bit, non-interlaced RGB or RGBA PNG (what Chromium's screenshots are) to RGB triples.
+function decodePng(png)
+{
+    assert.equal(png.subarray(0, 8).toString('hex'), '89504e470d0a1a0a', 'screenshot is not a PNG');
+    let width = 0, height = 0, channels = 0;
+    const idat = [];
+    for (let pos = 8; pos + 8 <= png.length;)
+    {
+        const length = png.readUInt32BE(pos);
+        const type = png.toString('latin1', pos + 4, pos + 8);
+        const body = png.subarray(pos + 8, pos + 8 + length);
+        if (type === 'IHDR')
+        {
+            width = body.readUInt32BE(0);
+            height = body.readUInt32BE(4);
+            const depth = body[8], colourType = body[9], interlace = body[12];
+            assert.ok(depth === 8 && (colourType === 2 || colourType === 6) && interlace === 0,
+                      `unexpected PNG format: depth ${depth}, colour type ${colourType}, interlace ${interlace}`);
+            channels = colourType === 6 ? 4 : 3;
+        }
+        else if (type === 'IDAT')
+            idat.push(body);
+        else if (type === 'IEND')
+            break;
+        pos += 12 + length;
+    }
+    const raw = zlib.inflateSync(Buffer.concat(idat));
+    const stride = width * channels;
+    assert.equal(raw.length, height * (stride + 1), 'PNG pixel data has the wrong size');
+    const rgb = Buffer.alloc(width * height * 3);
+    let prev = Buffer.alloc(stride);
+    for (let y = 0; y < height; ++y)
+    {
+        const filter = raw[y * (stride + 1)];
+        const line = Buffer.from(raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1)));
+        for (let i = 0; i < stride; ++i)
+        {
+            const a = i >= channels ? line[i - channels] : 0;
+            const b = prev[i];
+            const c = i >= channels ? prev[i - channels] : 0;
+            let predictor = 0;
+            if (filter === 1)
+                predictor = a;
+            else if (filter === 2)
+                predictor = b;
+            else if (filter === 3)
+                predictor = (a + b) >> 1;
+            else if (filter === 4)
+            {
+                const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
+                predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+            }
+            else
+                assert.equal(filter, 0, `unknown PNG filter ${filter}`);
+            line[i] = (line[i] + predictor) & 0xff;
+        }
+        for (let x = 0; x < width; ++x)
+            line.copy(rgb, (y * width + x) * 3, x * channels, x * channels + 3);
+        prev = line;
+    }
+    return { width, height, rgb };
+}
+
+// The page that hosts the player; its functions are called from the tests.
+const playerPage = `<!doctype html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>player</title>
+<link rel="icon" href="data:,">
+<style>html, body { margin: 0; background: #808080; } #player { display: block; }</style>
+<script src="/ruffle/ruffle.js"></script>
+<script>
+window.RufflePlayer = window.RufflePlayer || {};
+window.RufflePlayer.config = { publicPath: '/ruffle/', polyfills: false };
+async function loadMovie(url, width, height)
+{
+    const player = window.RufflePlayer.newest().createPlayer();
+    player.id = 'player';
+    player.style.width = width + 'px';
+    player.style.height = height + 'px';
+    document.body.appendChild(player);
+    // Without a GPU the player offers a notice about hardware acceleration that covers the stage.
+    const style = document.createElement('style');
+    style.textContent = '#hardware-acceleration-modal { display: none !important; }';
+    player.shadowRoot.appendChild(style);
+    const loaded = new Promise((resolve) => player.addEventListener('loadedmetadata', resolve, { once: true }));
+    await player.ruffle().load({
+        url,
+        autoplay: 'off',
+        allowScriptAccess: true,
+        preferredRenderer: 'webgl',
+        splashScreen: false,
+        unmuteOverlay: 'hidden',
+        letterbox: 'off',
+        contextMenu: 'off',
+        warnOnUnsupportedContent: false,
+        showSwfDownload: false,
+        logLevel: 'warn',
+    });
+    await loaded;
+    return player.ruffle().metadata;
+}
+function startMovie()
+{
+    const ruffle = document.getElementById('player').ruffle();
+    ruffle.resume();
+    return ruffle.isPlaying;
+}
+</script>
+</head>
+<body></body>
+</html>
+`;
+
+// Serves the player page, Ruffle's files and the movies on 127.0.0.1, and records every request.
+class TestServer
+{
+    constructor(movieDir)
+    {
+        this.movieDir = movieDir;
+        this.requests = [];
+        this.server = http.createServer((req, res) => this.handle(req, res));
+    }
+
+    async start()
+    {
+        await new Promise((resolve, reject) => {
+            this.server.once('error', reject);
+            this.server.listen(0, '127.0.0.1', resolve);
+        });
+        this.origin = `http://127.0.0.1:${this.server.address().port}`;
+    }
+
+    async stop()
+    {
+        this.server.closeAllConnections();
+        await new Promise((resolve) => this.server.close(resolve));
+    }
+
+    // Requests after the first `count`, without the browser's own requests for a page icon.
+    since(count)
+    {
+        return this.requests.slice(count).filter((url) => url !== '/favicon.ico');
+    }
+
+    unexpected()
+    {
+        return this.requests.filter(
+            (url) => !/^\/(player\.html|favicon\.ico|ruffle\/[\w.-]+|movies\/[\w.-]+\.swf|clicked\/.*)$/.test(url));
+    }
+
+    handle(req, res)
+    {
+        this.requests.push(req.url);
+        const pathname = new URL(req.url, this.origin).pathname;
+        const send = (status, type, body) => {
+            res.writeHead(status, { 'content-type': type, 'cache-control': 'no-store' });
+            res.end(body);
+        };
+        let match;
+        if (pathname === '/player.html')
+            send(200, 'text/html; charset=utf-8', playerPage);
+        else if (pathname.startsWith('/clicked/'))
+            send(200, 'text/html; charset=utf-8', '<!doctype html><title>clicked</title><link rel="icon" href="data:,">');
+        else if (pathname === '/favicon.ico')
+            send(204, 'image/x-icon', '');
+        else if ((match = /^\/ruffle\/([\w.-]+)$/.exec(pathname)))
+            this.sendFile(res, path.join(ruffleDir, match[1]));
+        else if ((match = /^\/movies\/([\w.-]+\.swf)$/.exec(pathname)))
+            this.sendFile(res, path.join(this.movieDir, match[1]));
+        else
+            send(404, 'text/plain', 'not found');
+    }
+
+    sendFile(res, file)
+    {
+        const types = {
+            '.js': 'text/javascript',
+            '.wasm': 'application/wasm',
+            '.map': 'application/json',
+            '.swf': 'application/x-shockwave-flash',
+        };
+        fs.readFile(file, (err, data) => {
+            if (err)
+            {
+                res.writeHead(404, { 'content-type': 'text/plain' });
+                res.end('not found');
+                return;
+            }
+            res.writeHead(200, {
+                'content-type': types[path.extname(file)] || 'application/octet-stream',
+                'cache-control': 'no-store',
+            });
+            res.end(data);
+        });
+    }
+}
+
+// One page playing one movie under Playwright's fake clock, with everything it does recorded.
+class MoviePage
+{
+    constructor(context, page, movie)
+    {
+        this.context = context;
+        this.page = page;
+        this.movie = movie;
+        this.elapsed = 0;
+        this.navigations = [];
+        this.popups = [];
+        this.errors = [];
+        this.log = [];
+        page.on('framenavigated', (frame) => {
+            if (frame === page.mainFrame())
+                this.navigations.push(frame.url());
+        });
+        context.on('page', (other) => this.popups.push(other));
+        page.on('pageerror', (err) => this.errors.push(String(err)));
+        page.on('console', (msg) => {
+            const text = msg.text();
+            if (!text.includes('GL Driver Message'))
+                this.log.push(`${msg.type()}: ${text.replace(/%c/g, '').replace(/ color: .*$/, '')}`);
+        });
+    }
+
+    static async open(browser, server, movie)
+    {
+        const context = await browser.newContext({
+            viewport: { width: 640, height: 480 },
+            deviceScaleFactor: 1,
+            locale: 'en-US',
+            timezoneId: 'UTC',
+        });
+        // Nothing may leave the test's own server.
+        await context.route((url) => url.origin !== server.origin, (route) => {
+            server.requests.push(`blocked ${route.request().url()}`);
+            return route.abort('blockedbyclient');
+        });
+        const page = await context.newPage();
+        const moviePage = new MoviePage(context, page, movie);
+        try
+        {
+            await page.clock.install({ time: 0 });
+            await page.goto(`${server.origin}/player.html`, { timeout: loadTimeoutMs });
+            moviePage.metadata = await withTimeout(
+                page.evaluate(([url, w, h]) => loadMovie(url, w, h), [`/movies/${movie.file}`, movie.width, movie.height]),
+                loadTimeoutMs, `loading ${movie.file} in Ruffle`);
+            moviePage.startUrl = page.url();
+            moviePage.navigations.length = 0;
+            // Start on an animation-frame boundary (the fake clock runs them every 16 ms from 0), right after the
+            // player's tick there.
+            const now = await page.evaluate(() => Date.now());
+            await page.clock.pauseAt(Math.ceil((now + 100) / 2000) * 2000);
+            assert.equal(await page.evaluate(() => startMovie()), true, 'the player did not start playing');
+        }
+        catch (err)
+        {
+            await context.close();
+            throw err;
+        }
+        return moviePage;
+    }
+
+    // Time after the start at which frame k (from 0) is captured. Ruffle runs a movie's first frame one frame
+    // period after playback starts, so frame k shows from (k + 1)·T to (k + 2)·T.
+    frameTime(k)
+    {
+        return Math.round((k + 1.5) * this.movie.period);
+    }
+
+    async runTo(ms)
+    {
+        assert.ok(ms >= this.elapsed, `the clock cannot go back from ${this.elapsed} ms to ${ms} ms`);
+        await this.page.clock.runFor(ms - this.elapsed);
+        this.elapsed = ms;
+    }
+
+    async stage()
+    {
+        const shot = decodePng(await this.page.locator('#player').screenshot({ timeout: loadTimeoutMs }));
+        assert.deepEqual([shot.width, shot.height], [this.movie.width, this.movie.height],
+                         'the player element does not have the size of the movie');
+        return shot;
+    }
+
+    // Checks that the whole stage shows one colour.
+    async expectStage(colour, what)
+    {
+        const { width, height, rgb } = await this.stage();
+        const centre = ((height >> 1) * width + (width >> 1)) * 3;
+        const centreColour = [...rgb.subarray(centre, centre + 3)];
+        let off = 0, firstOff = null;
+        for (let i = 0; i < rgb.length; i += 3)
+        {
+            if (colour.some((value, c) => Math.abs(rgb[i + c] - value) > tolerance))
+            {
+                if (off++ === 0)
+                    firstOff = { x: (i / 3) % width, y: Math.floor(i / 3 / width), colour: [...rgb.subarray(i, i + 3)] };
+            }
+        }
+        assert.equal(off, 0,
+                     `${what}: expected rgb(${colour}) ±${tolerance} over the whole ${width}×${height} stage, ` +
+                         `centre is rgb(${centreColour}), ${off} pixels differ, first at ` +
+                         `(${firstOff?.x}, ${firstOff?.y}) rgb(${firstOff?.colour})` + this.diagnostics());
+    }
+
+    async centre()
+    {
+        const box = await this.page.locator('#player').boundingBox();
+        return [box.x + box.width / 2, box.y + box.height / 2];
+    }
+
+    diagnostics()
+    {
+        const lines = [...this.errors.map((e) => `page error: ${e}`), ...this.log.slice(-10)];
+        return lines.length ? `\n  player log:\n    ${lines.join('\n    ')}` : '';
+    }
+
+    async close()
+    {
+        await this.context.close();
+    }
+}
+
+// The frames of a movie in order, as the slide shown in each.
+function frameSlides(movie)
+{
+    return movie.slides.flatMap((slide) => Array(movie.framesPerSlide).fill(slide));
+}
+
+const modes = [
+    { name: 'an FPS-mode', file: 'fps.swf', options: ['--fps', '4'], rate: 4, framesPerSlide: 1, width: 256, height: 192 },
+    {
+        name: 'a delay-mode',
+        file: 'delay.swf',
+        options: ['--delay', '2', '--width', '200', '--height', '150'],
+        rate: 1,
+        framesPerSlide: 2,
+        width: 200,
+        height: 150,
+    },
+];
+
+let tmpDir;
+let server;
+let browser;
+
+before(async () => {
+    tmpDir = fs.mkdtempSync(path.join(os.tmpdir(), 'brivelle-e2e-'));
+    const pictures = path.join(tmpDir, 'pictures');
+    fs.mkdirSync(pictures);
+    await run(makePictures, ['samples', pictures], { timeout: 60000 });
+    server = new TestServer(tmpDir);
+    await server.start();
+    for (const movie of modes)
+    {
+        movie.period = 1000 / movie.rate;
+        movie.address = `${server.origin}/clicked/green?movie=${movie.file}&slide=2`;
+        movie.slides = [
+            { name: 'red', colour: cards.red, address: null },
+            { name: 'green', colour: cards.green, address: movie.address },
+            { name: 'blue', colour: cards.blue, address: null },
+        ];
+        const args = [...movie.options, '--quiet', '-o', path.join(tmpDir, movie.file)];
+        for (const slide of movie.slides)
+        {
+            args.push(path.join(pictures, `${slide.name}.bmp`));
+            if (slide.address)
+                args.push('--url', slide.address);
+        }
+        await run(cli, args, { timeout: 60000 });
+    }
+    browser = await chromium.launch({
+        executablePath: chromiumPath,
+        headless: true,
+        chromiumSandbox: false,
+        args: chromiumArgs,
+        timeout: 30000,
+    });
+}, { timeout: 120000 });
+
+after(async () => {
+    await browser?.close();
+    await server?.stop();
+    if (tmpDir)
+        fs.rmSync(tmpDir, { recursive: true, force: true });
+});
+
+for (const movie of modes)
+{
+    describe(`${movie.name} movie in Ruffle`, () => {
+        it('holds its size, rate, frame count and white background', async () => {
+            const player = await MoviePage.open(browser, server, movie);
+            try
+            {
+                const { metadata } = player;
+                assert.deepEqual(
+                    {
+                        width: metadata.width,
+                        height: metadata.height,
+                        frameRate: metadata.frameRate,
+                        numFrames: metadata.numFrames,
+                        swfVersion: metadata.swfVersion,
+                        backgroundColor: metadata.backgroundColor,
+                        isActionScript3: metadata.isActionScript3,
+                    },
+                    {
+                        width: movie.width,
+                        height: movie.height,
+                        frameRate: movie.rate,
+                        numFrames: movie.slides.length * movie.framesPerSlide,
+                        swfVersion: 3,
+                        backgroundColor: '#FFFFFF',
+                        isActionScript3: false,
+                    });
+                assert.equal(metadata.uncompressedLength, fs.statSync(path.join(tmpDir, movie.file)).size,
+                             'the length in the header differs from the file size');
+            }
+            finally
+            {
+                await player.close();
+            }
+        }, { timeout: 60000 });
+
+        it('shows each slide for its frames, then loops', async () => {
+            const player = await MoviePage.open(browser, server, movie);
+            try
+            {
+                await player.runTo(Math.round(movie.period / 2));
+                await player.expectStage(white, 'before the first frame (the movie background)');
+                const frames = frameSlides(movie);
+                // One frame past the end: the movie starts again with its first slide.
+                frames.push(frames[0]);
+                for (const [k, slide] of frames.entries())
+                {
+                    await player.runTo(player.frameTime(k));
+                    await player.expectStage(slide.colour, `frame ${k} (slide ${slide.name})`);
+                }
+                assert.deepEqual(player.navigations, [], 'playing alone navigated the page');
+                assert.deepEqual(server.unexpected(), [], 'unexpected requests');
+                assert.deepEqual(player.errors, [], 'the page raised errors');
+            }
+            finally
+            {
+                await player.close();
+            }
+        }, { timeout: 60000 });
+
+        it('opens exactly the slide address on mouse down, and nothing from slides without one', async () => {
+            const player = await MoviePage.open(browser, server, movie);
+            try
+            {
+                const frames = frameSlides(movie);
+                const [x, y] = await player.centre();
+                await player.page.mouse.move(x, y);
+                const seen = server.requests.length;
+                // Click every slide without an address in its last frame: there the button is a fresh placement
+                // in delay mode.
+                for (const [s, slide] of movie.slides.entries())
+                {
+                    if (slide.address)
+                        continue;
+                    const k = (s + 1) * movie.framesPerSlide - 1;
+                    await player.runTo(player.frameTime(k));
+                    await player.expectStage(slide.colour, `frame ${k} before the click`);
+                    await player.page.mouse.down();
+                    await player.page.mouse.up();
+                    await player.runTo(player.frameTime(k) + Math.round(movie.period / 4));
+                    await sleep(quietMs);
+                    assert.deepEqual(server.since(seen), [],
+                                     `a click on the ${slide.name} slide (no address) made requests`);
+                    assert.deepEqual(player.navigations, [], `a click on the ${slide.name} slide navigated the page`);
+                    assert.equal(player.popups.length, 0, `a click on the ${slide.name} slide opened a window`);
+                    assert.equal(player.page.url(), player.startUrl, 'the page left the player');
+                }
+
+                // The slide with the address, in the movie's second round so that every other slide came first.
+                const s = movie.slides.findIndex((slide) => slide.address);
+                const slide = movie.slides[s];
+                const k = frames.length + (s + 1) * movie.framesPerSlide - 1;
+                await player.runTo(player.frameTime(k));
+                await player.expectStage(slide.colour, `frame ${k} before the click`);
+                await player.page.mouse.down();
+                const opened = await waitUntil(
+                    () => server.since(seen).length > 0 && player.navigations.length + player.popups.length > 0,
+                    openTimeoutMs);
+                assert.ok(opened, `mouse down on the ${slide.name} slide opened nothing within ${openTimeoutMs} ms; ` +
+                                      `requests: ${JSON.stringify(server.since(seen))}` + player.diagnostics());
+                await player.page.mouse.up();
+                await sleep(quietMs);
+                const address = new URL(slide.address);
+                assert.deepEqual(server.since(seen), [address.pathname + address.search],
+                                 'mouse down and up must request exactly the slide address, once');
+                assert.deepEqual(player.navigations, [slide.address], 'the page must navigate once, to the address');
+                assert.equal(player.popups.length, 0, 'the click opened another window');
+            }
+            finally
+            {
+                await player.close();
+            }
+        }, { timeout: 60000 });
+    });
+}
