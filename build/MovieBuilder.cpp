@@ -214,6 +214,7 @@ class CPicturePipeline
   private:
     void Work()
     {
+        SlideBuffers buffers;
         for (;;)
         {
             size_t i;
@@ -233,7 +234,7 @@ class CPicturePipeline
             {
                 result.bReadable =
                     PrepareSlidePicture(Utf8FromWide(slide.FullPath()), slide.strFileName, m_job.settings.nWidth,
-                                        m_job.settings.nHeight, m_jpegPaths[i], result.strReason);
+                                        m_job.settings.nHeight, m_jpegPaths[i], buffers, result.strReason);
             }
             catch (const std::bad_alloc &)
             {

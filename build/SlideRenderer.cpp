@@ -1,7 +1,11 @@
 // Slide rendering: picture preparation and the slide's tags.
 #include "build/SlideRenderer.h"
 
+#include "base/FileUtf8.h"
 #include "base/Utf8.h"
+#include "imaging/FileBytes.h"
+#include "imaging/ImageType.h"
+#include "imaging/JpegCodec.h"
 #include "imaging/Picture.h"
 #include "swf/SWFAction.h"
 #include "swf/SWFBitmap.h"
@@ -9,7 +13,35 @@
 #include "swf/SWFMovie.h"
 #include "swf/SWFShape.h"
 
+#include <cerrno>
+#include <cstring>
 #include <cwctype>
+
+namespace
+{
+constexpr int kSlideJpegQuality = 90;
+
+// The run's folder is private to it, so a slide's JPEG is written in place; a failed write leaves no file.
+bool WriteSlideJpeg(const std::string &path, const std::vector<uint8_t> &bytes, std::string &reason)
+{
+    errno = 0;
+    FILE *file = OpenFileUtf8(path.c_str(), "wb");
+    bool ok = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    int code = errno;
+    if (file && std::fclose(file) != 0 && ok)
+    {
+        ok = false;
+        code = errno;
+    }
+    if (!ok)
+    {
+        if (file)
+            RemoveFileUtf8(path.c_str());
+        reason = path + ": cannot write the file (" + std::strerror(code ? code : EIO) + ")";
+    }
+    return ok;
+}
+} // namespace
 
 std::wstring TempJpegName(const std::wstring &fileName)
 {
@@ -18,30 +50,34 @@ std::wstring TempJpegName(const std::wstring &fileName)
 }
 
 bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileName, int width, int height,
-                         const std::string &jpegPath, std::string &reason)
+                         const std::string &jpegPath, SlideBuffers &buffers, std::string &reason)
 {
     std::wstring ext = fileName.size() >= 3 ? fileName.substr(fileName.size() - 3) : fileName;
     for (wchar_t &c : ext)
         c = static_cast<wchar_t>(std::towupper(c));
     int type = CPicture::GetTypeIdFromName(Utf8FromWide(ext).c_str());
 
+    // Files named as another format go straight to the picture object, as do JPEGs that cannot be resized
+    // in their colour space (grey, CMYK, damaged): it decodes them, or says what is wrong with them.
+    std::string error;
+    if ((type == kImageTypeJpg || type == kImageTypeUnknown) && ReadFileBytes(imagePath.c_str(), buffers.file, error) &&
+        ResizeJpeg(buffers.file.data(), buffers.file.size(), width, height, kSlideJpegQuality, buffers.jpeg,
+                   buffers.planes, error))
+        return WriteSlideJpeg(jpegPath, buffers.jpeg, reason);
+
     CPicture picture(0);
-    if (!picture.LoadForSize(imagePath.c_str(), type, width, height))
+    if (!picture.LoadForSize(imagePath.c_str(), type, width, height) ||
+        (picture.GetBpp() < 16 && !picture.IncreaseBpp(24)) || !picture.Resample(width, height, 0))
     {
         reason = picture.GetLastError();
         return false;
     }
-    if (picture.GetBpp() < 16 && !picture.IncreaseBpp(24))
+    if (!EncodeJpeg(picture.GetRaster(), kSlideJpegQuality, buffers.jpeg, error))
     {
-        reason = picture.GetLastError();
+        reason = jpegPath + ": " + error;
         return false;
     }
-    if (!picture.Resample(width, height, 0) || !picture.Save(jpegPath.c_str(), 3))
-    {
-        reason = picture.GetLastError();
-        return false;
-    }
-    return true;
+    return WriteSlideJpeg(jpegPath, buffers.jpeg, reason);
 }
 
 void RenderSlide(CSWFMovie &movie, const std::string &jpegPath, const std::string &address, int width, int height,

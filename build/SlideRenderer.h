@@ -3,8 +3,18 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CSWFMovie;
+
+// Working memory one thread keeps from slide to slide, so that preparing a slide does not allocate (and
+// have the system clear) its large blocks anew.
+struct SlideBuffers
+{
+    std::vector<uint8_t> file;   // the image file's bytes
+    std::vector<uint8_t> planes; // a JPEG's planes while it is resized
+    std::vector<uint8_t> jpeg;   // the slide's JPEG
+};
 
 // The temporary JPEG's name for a slide: its file name without the last three characters, then
 // "jpg" (beach.bmp gives beach.jpg).
@@ -12,9 +22,10 @@ std::wstring TempJpegName(const std::wstring &fileName);
 
 // Decodes the slide's image (type from the last three characters of its name, content detection
 // as fallback), makes it 24-bit when it has fewer than 16 bits per pixel, resamples it to exactly
-// width x height and saves it as JPEG. False with the reason when any step fails.
+// width x height and saves it as JPEG at quality 90. A colour JPEG is resized without leaving its colour
+// space (ResizeJpeg). False with the reason when any step fails.
 bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileName, int width, int height,
-                         const std::string &jpegPath, std::string &reason);
+                         const std::string &jpegPath, SlideBuffers &buffers, std::string &reason);
 
 // Adds slide n (ids 3n-2, 3n-1, 3n from `id`, which advances by 3): the bitmap from the JPEG, a
 // width x height rectangle filled with it, an invisible button over it carrying a GetURL of

@@ -19,12 +19,12 @@ std::string ErrnoText(int code)
 
 bool ReadFileBytes(const char *pathUtf8, std::vector<uint8_t> &bytes, std::string &error)
 {
-    bytes.clear();
     errno = 0;
     FILE *file = OpenFileUtf8(pathUtf8, "rb");
     if (!file)
     {
         error = "cannot open the file (" + ErrnoText(errno) + ")";
+        bytes.clear();
         return false;
     }
     int64_t size = FileSize64(file);
@@ -44,6 +44,7 @@ bool ReadFileBytes(const char *pathUtf8, std::vector<uint8_t> &bytes, std::strin
     {
         try
         {
+            // Bytes already held are overwritten, not zero-filled first.
             bytes.resize(static_cast<size_t>(size));
         }
         catch (const std::bad_alloc &)

@@ -9,7 +9,8 @@
 // Largest file read into memory: an uncompressed picture at the pixel budget fits well within it.
 constexpr int64_t kMaxFileBytes = 512 * 1024 * 1024;
 
-// Reads the whole file. On failure returns false with what went wrong (without the path).
+// Reads the whole file into bytes, reusing its buffer. On failure returns false with what went wrong
+// (without the path) and bytes empty.
 bool ReadFileBytes(const char *pathUtf8, std::vector<uint8_t> &bytes, std::string &error);
 
 // Writes the bytes to a new file beside the target, then renames it over the target, so the target is

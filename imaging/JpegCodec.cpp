@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 
+#include "imaging/Resample.h"
+
 #include <jpeglib.h>
 
 // After jpeglib.h, which it depends on.
@@ -396,6 +398,26 @@ void ConvertRow(const EncodeJob &job, int y, uint8_t *rgb)
     }
 }
 
+// Baseline, the IJG tables scaled for quality, optimised Huffman tables, Y at full resolution and Cb, Cr at
+// half in both directions.
+void SetEncoding(j_compress_ptr cinfo, int width, int height, J_COLOR_SPACE input, int quality)
+{
+    cinfo->image_width = static_cast<JDIMENSION>(width);
+    cinfo->image_height = static_cast<JDIMENSION>(height);
+    cinfo->input_components = 3;
+    cinfo->in_color_space = input;
+    jpeg_set_defaults(cinfo);
+    jpeg_set_quality(cinfo, quality, TRUE);
+    cinfo->optimize_coding = TRUE;
+    cinfo->comp_info[0].h_samp_factor = 2;
+    cinfo->comp_info[0].v_samp_factor = 2;
+    for (int c = 1; c < 3; ++c)
+    {
+        cinfo->comp_info[c].h_samp_factor = 1;
+        cinfo->comp_info[c].v_samp_factor = 1;
+    }
+}
+
 bool RunEncode(EncodeJob &job, ErrorManager &err)
 {
     jpeg_compress_struct cinfo;
@@ -409,20 +431,7 @@ bool RunEncode(EncodeJob &job, ErrorManager &err)
     jpeg_create_compress(&cinfo);
     jpeg_mem_dest(&cinfo, &job.output, &job.outputSize);
     const Raster &picture = *job.picture;
-    cinfo.image_width = static_cast<JDIMENSION>(picture.width);
-    cinfo.image_height = static_cast<JDIMENSION>(picture.height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, job.quality, TRUE);
-    cinfo.optimize_coding = TRUE;
-    cinfo.comp_info[0].h_samp_factor = 2;
-    cinfo.comp_info[0].v_samp_factor = 2;
-    for (int c = 1; c < 3; ++c)
-    {
-        cinfo.comp_info[c].h_samp_factor = 1;
-        cinfo.comp_info[c].v_samp_factor = 1;
-    }
+    SetEncoding(&cinfo, picture.width, picture.height, JCS_RGB, job.quality);
     jpeg_start_compress(&cinfo, TRUE);
 
     const bool direct = picture.bpp == 24 && !picture.HasAlpha();
@@ -509,6 +518,243 @@ std::vector<PaletteEntry> ExpandedPalette(const Raster &picture)
     return colours;
 }
 
+// One component's samples inside the resize buffer: width x height real samples, the rest of `rows` rows
+// of `stride` bytes padding that the codec reads or writes as whole blocks.
+struct PlaneLayout
+{
+    size_t offset = 0;
+    size_t stride = 0;
+    int rows = 0;
+    int width = 0;
+    int height = 0;
+    int bandRows = 0; // rows of this component in one libjpeg call
+    int unitsX = 1;   // samples of this component across one MCU: sampling factor x (scaled) block size
+    int unitsY = 1;
+};
+
+// What ResizeJpeg works on; see DecodeJob.
+struct ResizeJob
+{
+    const uint8_t *data;
+    size_t size;
+    int width;
+    int height;
+    int quality;
+    std::vector<uint8_t> *work; // the decoded planes, then the resized ones
+    std::string *detail;
+    PlaneLayout source[3];
+    PlaneLayout target[3];
+    int decodedWidth; // the picture's size at the chosen scale
+    int decodedHeight;
+    int maxUnitsX; // the units of a component at the picture's full resolution
+    int maxUnitsY;
+    unsigned char *output; // libjpeg's buffer, malloc'ed; the caller frees it
+    unsigned long outputSize;
+};
+
+size_t RoundUp(size_t value, size_t step)
+{
+    return (value + step - 1) / step * step;
+}
+
+// Rows of one component in one raw libjpeg call: at most 4 blocks of at most 8 rows.
+constexpr int kMaxBandRows = 32;
+
+// Lays out the decoded planes (as libjpeg's raw output fills them, whole blocks) and the resized planes
+// (Y at the picture's size, Cb and Cr at half, rounded up, padded to whole 16 x 16 and 8 x 8 blocks).
+bool PrepareResizeBuffers(j_decompress_ptr cinfo, ResizeJob &job)
+{
+    size_t total = 0;
+    for (int c = 0; c < 3; ++c)
+    {
+        const jpeg_component_info &component = cinfo->comp_info[c];
+#if JPEG_LIB_VERSION >= 70
+        const int scaled = component.DCT_v_scaled_size;
+        const int scaledWidth = component.DCT_h_scaled_size;
+#else
+        const int scaled = component.DCT_scaled_size;
+        const int scaledWidth = component.DCT_scaled_size;
+#endif
+        PlaneLayout &plane = job.source[c];
+        plane.offset = total;
+        plane.stride = static_cast<size_t>(component.width_in_blocks) * static_cast<size_t>(scaledWidth);
+        plane.bandRows = component.v_samp_factor * scaled;
+        plane.rows = static_cast<int>(cinfo->total_iMCU_rows) * plane.bandRows;
+        plane.width = static_cast<int>(component.downsampled_width);
+        plane.height = static_cast<int>(component.downsampled_height);
+        plane.unitsX = component.h_samp_factor * scaledWidth;
+        plane.unitsY = component.v_samp_factor * scaled;
+        if (plane.bandRows > kMaxBandRows)
+        {
+            *job.detail = "unsupported JPEG sampling factors";
+            return false;
+        }
+        total += plane.stride * static_cast<size_t>(plane.rows);
+    }
+#if JPEG_LIB_VERSION >= 70
+    job.maxUnitsX = cinfo->max_h_samp_factor * cinfo->min_DCT_h_scaled_size;
+    job.maxUnitsY = cinfo->max_v_samp_factor * cinfo->min_DCT_v_scaled_size;
+#else
+    job.maxUnitsX = cinfo->max_h_samp_factor * cinfo->min_DCT_scaled_size;
+    job.maxUnitsY = cinfo->max_v_samp_factor * cinfo->min_DCT_scaled_size;
+#endif
+    job.decodedWidth = static_cast<int>(cinfo->output_width);
+    job.decodedHeight = static_cast<int>(cinfo->output_height);
+    for (int c = 0; c < 3; ++c)
+    {
+        const size_t block = c == 0 ? 16 : 8;
+        PlaneLayout &plane = job.target[c];
+        plane.width = c == 0 ? job.width : (job.width + 1) / 2;
+        plane.height = c == 0 ? job.height : (job.height + 1) / 2;
+        plane.offset = total;
+        plane.stride = RoundUp(static_cast<size_t>(plane.width), block);
+        plane.rows = static_cast<int>(RoundUp(static_cast<size_t>(job.height), 16) / (16 / block));
+        plane.bandRows = static_cast<int>(block);
+        plane.unitsX = plane.unitsY = c == 0 ? 2 : 1;
+        total += plane.stride * static_cast<size_t>(plane.rows);
+    }
+    try
+    {
+        job.work->resize(total);
+    }
+    catch (const std::bad_alloc &)
+    {
+        *job.detail = "not enough memory to resize a JPEG picture to " + std::to_string(job.width) + " x " +
+                      std::to_string(job.height) + " pixels";
+        return false;
+    }
+    return true;
+}
+
+// Decodes the Y, Cb and Cr planes as they are stored, at the chosen scale. Holds only trivially
+// destructible objects between setjmp and the last libjpeg call.
+bool RunResizeDecode(ResizeJob &job, ErrorManager &err)
+{
+    jpeg_decompress_struct cinfo;
+    jpeg_progress_mgr progress;
+    std::memset(&progress, 0, sizeof progress);
+    progress.progress_monitor = OnProgress;
+    InitErrorManager(err);
+    cinfo.err = &err.pub;
+    if (setjmp(err.jump))
+    {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
+    cinfo.progress = &progress;
+    jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
+    jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.jpeg_color_space != JCS_YCbCr || cinfo.num_components != 3)
+    {
+        *job.detail = "the JPEG picture is not in YCbCr colour";
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    ChooseScale(&cinfo, job.width, job.height);
+    if (jpeg_has_multiple_scans(&cinfo))
+        CheckCoefficientMemory(&cinfo);
+    if (!CheckPixelBudget(cinfo.output_width, cinfo.output_height, "JPEG", *job.detail))
+    {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    cinfo.raw_data_out = TRUE;
+    jpeg_start_decompress(&cinfo);
+    if (!PrepareResizeBuffers(&cinfo, job))
+    {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    err.reading = true;
+#if JPEG_LIB_VERSION >= 70
+    const auto lines = static_cast<JDIMENSION>(cinfo.max_v_samp_factor * cinfo.min_DCT_v_scaled_size);
+#else
+    const auto lines = static_cast<JDIMENSION>(cinfo.max_v_samp_factor * cinfo.min_DCT_scaled_size);
+#endif
+    for (JDIMENSION band = 0; cinfo.output_scanline < cinfo.output_height; ++band)
+    {
+        JSAMPROW rowPointers[3][kMaxBandRows];
+        JSAMPARRAY planes[3];
+        for (int c = 0; c < 3; ++c)
+        {
+            const PlaneLayout &plane = job.source[c];
+            uint8_t *first =
+                job.work->data() + plane.offset + static_cast<size_t>(band) * plane.bandRows * plane.stride;
+            for (int r = 0; r < plane.bandRows; ++r)
+                rowPointers[c][r] = first + static_cast<size_t>(r) * plane.stride;
+            planes[c] = rowPointers[c];
+        }
+        if (jpeg_read_raw_data(&cinfo, planes, lines) == 0)
+            Fail(reinterpret_cast<j_common_ptr>(&cinfo), kOwnMessage, "the JPEG decoder made no progress");
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+// One axis of a component's plane resized, the picture going from `decoded` pixels to `size`. A source
+// sample covers maxUnits / from decoded pixels, and a target sample 2 / to target pixels (the target has
+// units 2 for Y and 1 for Cb, Cr). So a target sample spans (2 / to) * (decoded / size) * (from / maxUnits)
+// source samples, and the source's samples reach decoded * from / maxUnits of them: a subsampled plane of
+// a picture of odd size ends inside its last sample.
+ResampleAxis ResizeAxis(int decoded, int size, int from, int maxUnits, int to)
+{
+    const int64_t den = static_cast<int64_t>(size) * maxUnits * to;
+    return {int64_t{2} * decoded * from, den, static_cast<int64_t>(decoded) * from * size * to};
+}
+
+// Copies the last real column and row of a resized plane into its padding, as libjpeg pads pictures
+// it is given as whole rows.
+void PadPlane(uint8_t *samples, const PlaneLayout &plane)
+{
+    for (int y = 0; y < plane.height; ++y)
+    {
+        uint8_t *row = samples + static_cast<size_t>(y) * plane.stride;
+        std::memset(row + plane.width, row[plane.width - 1], plane.stride - static_cast<size_t>(plane.width));
+    }
+    const uint8_t *last = samples + static_cast<size_t>(plane.height - 1) * plane.stride;
+    for (int y = plane.height; y < plane.rows; ++y)
+        std::memcpy(samples + static_cast<size_t>(y) * plane.stride, last, plane.stride);
+}
+
+// Encodes the resized planes as they are, without colour conversion or downsampling. Holds only
+// trivially destructible objects between setjmp and the last libjpeg call.
+bool RunResizeEncode(ResizeJob &job, ErrorManager &err)
+{
+    jpeg_compress_struct cinfo;
+    InitErrorManager(err);
+    cinfo.err = &err.pub;
+    if (setjmp(err.jump))
+    {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &job.output, &job.outputSize);
+    SetEncoding(&cinfo, job.width, job.height, JCS_YCbCr, job.quality);
+    cinfo.raw_data_in = TRUE;
+    jpeg_start_compress(&cinfo, TRUE);
+    for (int band = 0; cinfo.next_scanline < cinfo.image_height; ++band)
+    {
+        JSAMPROW rowPointers[3][16];
+        JSAMPARRAY planes[3];
+        for (int c = 0; c < 3; ++c)
+        {
+            const PlaneLayout &plane = job.target[c];
+            uint8_t *first =
+                job.work->data() + plane.offset + static_cast<size_t>(band * plane.bandRows) * plane.stride;
+            for (int r = 0; r < plane.bandRows; ++r)
+                rowPointers[c][r] = first + static_cast<size_t>(r) * plane.stride;
+            planes[c] = rowPointers[c];
+        }
+        jpeg_write_raw_data(&cinfo, planes, 16);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
 } // namespace
 
 bool DecodeJpeg(const uint8_t *data, size_t size, int minWidth, int minHeight, Raster &out, std::string &error)
@@ -543,6 +789,78 @@ bool DecodeJpeg(const uint8_t *data, size_t size, int minWidth, int minHeight, R
     }
     out = std::move(raster);
     return true;
+}
+
+bool ResizeJpeg(const uint8_t *data, size_t size, int width, int height, int quality, std::vector<uint8_t> &out,
+                std::vector<uint8_t> &work, std::string &error)
+{
+    if (quality < 1 || quality > 100)
+    {
+        error = "JPEG quality " + std::to_string(quality) + " is outside 1 to 100";
+        return false;
+    }
+    if (!CheckPixelBudget(width, height, "JPEG resize", error))
+        return false;
+    if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION)
+    {
+        error = "a JPEG cannot hold a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
+        return false;
+    }
+    if (data == nullptr || size < 2 || data[0] != 0xFF || data[1] != 0xD8)
+    {
+        error = "not a JPEG file (it does not start with the JPEG marker FF D8)";
+        return false;
+    }
+    if constexpr (sizeof(size_t) > sizeof(unsigned long))
+    {
+        if (size > ULONG_MAX)
+        {
+            error = "the JPEG file is too large to decode";
+            return false;
+        }
+    }
+    std::string detail;
+    ResizeJob job{data, size, width, height, quality, &work, &detail, {}, {}, 0, 0, 1, 1, nullptr, 0};
+    ErrorManager err;
+    if (!RunResizeDecode(job, err))
+    {
+        error = detail.empty() ? DescribeDecodeFailure(err) : detail;
+        return false;
+    }
+    for (int c = 0; c < 3; ++c)
+    {
+        const PlaneLayout &from = job.source[c];
+        const PlaneLayout &to = job.target[c];
+        uint8_t *target = work.data() + to.offset;
+        const ResampleAxis axisX = ResizeAxis(job.decodedWidth, width, from.unitsX, job.maxUnitsX, to.unitsX);
+        const ResampleAxis axisY = ResizeAxis(job.decodedHeight, height, from.unitsY, job.maxUnitsY, to.unitsY);
+        if (!ResamplePlane(work.data() + from.offset, from.stride, from.width, from.height, to.width, to.height, target,
+                           to.stride, axisX, axisY))
+        {
+            error = "not enough memory to resample a JPEG picture to " + std::to_string(width) + " x " +
+                    std::to_string(height) + " pixels";
+            return false;
+        }
+        PadPlane(target, to);
+    }
+    const bool ok = RunResizeEncode(job, err);
+    if (ok)
+    {
+        try
+        {
+            out.assign(job.output, job.output + job.outputSize);
+        }
+        catch (const std::bad_alloc &)
+        {
+            std::free(job.output);
+            error = "not enough memory to encode a JPEG";
+            return false;
+        }
+    }
+    std::free(job.output);
+    if (!ok)
+        error = std::string("JPEG encoder: ") + err.message;
+    return ok;
 }
 
 bool EncodeJpeg(const Raster &picture, int quality, std::vector<uint8_t> &out, std::string &error)

@@ -23,3 +23,14 @@ bool DecodeJpeg(const uint8_t *data, size_t size, int minWidth, int minHeight, R
 // have none); an alpha plane is composed over white first. Returns false with a message, leaving
 // out untouched, when the picture is malformed or the library fails.
 bool EncodeJpeg(const Raster &picture, int quality, std::vector<uint8_t> &out, std::string &error);
+
+// Re-encodes a JPEG file held in memory at exactly width x height with EncodeJpeg's settings, without
+// leaving its colour space: it is decoded at the scale DecodeJpeg(width, height) chooses into its Y, Cb
+// and Cr planes at their own resolutions, and each plane is resampled straight to its size in the new
+// picture (Cb and Cr at half width and height) with the filters of ResampleRaster. This skips the
+// conversions to and from R, G, B and the chroma upsampling and downsampling that DecodeJpeg,
+// ResampleRaster and EncodeJpeg go through, whose result it matches to within their rounding. `work`
+// holds the planes and is reused when large enough. Only for 3-component YCbCr files; any other file,
+// and one DecodeJpeg would refuse, fails with a message, leaving out untouched.
+bool ResizeJpeg(const uint8_t *data, size_t size, int width, int height, int quality, std::vector<uint8_t> &out,
+                std::vector<uint8_t> &work, std::string &error);

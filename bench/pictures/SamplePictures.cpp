@@ -3,6 +3,7 @@
 
 #include "base/FileUtf8.h"
 #include "imaging/JpegCodec.h"
+#include "imaging/PixelOps.h"
 
 #include <gif_lib.h>
 
@@ -15,11 +16,7 @@ namespace
 Raster MakeRgb(int width, int height)
 {
     Raster r;
-    r.width = width;
-    r.height = height;
-    r.bpp = 24;
-    r.stride = static_cast<size_t>(width) * 3;
-    r.pixels.assign(r.stride * static_cast<size_t>(height), 0);
+    InitRaster(r, width, height, 24);
     return r;
 }
 } // namespace

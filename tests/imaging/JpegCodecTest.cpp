@@ -58,6 +58,7 @@ struct WriteOptions
     bool progressive = false;
     bool arithmetic = false;
     int restartRows = 0;
+    int lumaH = 0, lumaV = 0; // luma sampling factors; 0: libjpeg's default (2 x 2)
 };
 
 struct WriteJob
@@ -95,6 +96,11 @@ bool RunWrite(WriteJob &job)
     jpeg_set_quality(&cinfo, o.quality, TRUE);
     cinfo.arith_code = o.arithmetic; // libjpeg's defaults: 4:2:0, standard Huffman tables
     cinfo.restart_in_rows = o.restartRows;
+    if (o.lumaH != 0)
+    {
+        cinfo.comp_info[0].h_samp_factor = o.lumaH;
+        cinfo.comp_info[0].v_samp_factor = o.lumaV;
+    }
     if (o.progressive)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
@@ -720,6 +726,168 @@ TEST(JpegCodecTest, DamageInsideTheDataStillDecodes)
     EXPECT_EQ(damaged.height, 120);
     EXPECT_NE(damaged.pixels, clean.pixels);
     EXPECT_GT(Psnr(damaged, clean), 15) << "the damage spread beyond its restart interval";
+}
+
+// The file's coefficients written again with libjpeg's standard Huffman tables (or optimised ones).
+struct RewriteJob
+{
+    const std::vector<uint8_t> *bytes;
+    bool optimise;
+    unsigned char *out;
+    unsigned long size;
+    TestJpegError err;
+};
+
+bool RunRewrite(RewriteJob &job)
+{
+    jpeg_decompress_struct in;
+    jpeg_compress_struct out;
+    in.err = jpeg_std_error(&job.err.pub);
+    out.err = &job.err.pub;
+    job.err.pub.error_exit = TestErrorExit;
+    job.err.pub.emit_message = TestSilent;
+    if (setjmp(job.err.jump))
+    {
+        jpeg_destroy_compress(&out);
+        jpeg_destroy_decompress(&in);
+        return false;
+    }
+    jpeg_create_decompress(&in);
+    jpeg_create_compress(&out);
+    jpeg_mem_src(&in, job.bytes->data(), static_cast<unsigned long>(job.bytes->size()));
+    jpeg_read_header(&in, TRUE);
+    jvirt_barray_ptr *coefficients = jpeg_read_coefficients(&in);
+    jpeg_copy_critical_parameters(&in, &out);
+    out.optimize_coding = job.optimise;
+    jpeg_mem_dest(&out, &job.out, &job.size);
+    jpeg_write_coefficients(&out, coefficients);
+    jpeg_finish_compress(&out);
+    jpeg_finish_decompress(&in);
+    jpeg_destroy_compress(&out);
+    jpeg_destroy_decompress(&in);
+    return true;
+}
+
+size_t RewrittenSize(const std::vector<uint8_t> &bytes, bool optimise)
+{
+    RewriteJob job{&bytes, optimise, nullptr, 0, {}};
+    const bool ok = RunRewrite(job);
+    std::free(job.out);
+    EXPECT_TRUE(ok) << job.err.message;
+    return ok ? job.size : 0;
+}
+
+// ResizeJpeg is held to what decoding, resampling and encoding, the way of every other picture, give.
+TEST(JpegCodecTest, ResizeWritesWhatDecodeResampleEncodeWouldInTheSameFormat)
+{
+    std::vector<uint8_t> encoded;
+    std::string error;
+    ASSERT_TRUE(EncodeJpeg(ToRaster(Smooth(16, 16)), 90, encoded, error)) << error;
+    const JpegInfo expectedInfo = ReadInfo(encoded);
+
+    WriteOptions s444, s422, progressive, restarts;
+    s444.lumaH = s444.lumaV = 1;
+    s422.lumaH = 2;
+    s422.lumaV = 1;
+    progressive.progressive = true;
+    restarts.restartRows = 1;
+    struct Case
+    {
+        const char *name;
+        Samples samples;
+        WriteOptions options;
+        int width, height;
+    };
+    const Case cases[] = {
+        {"4:2:0 decoded at a quarter scale", PhotoLike(1280, 960, 7), {}, 300, 220},
+        {"4:4:4 to odd sizes", PhotoLike(401, 303, 8), s444, 250, 171},
+        {"4:2:2 from and to odd sizes", PhotoLike(333, 251, 9), s422, 211, 157},
+        {"progressive, enlarged", PhotoLike(120, 90, 10), progressive, 301, 227},
+        {"restart markers, same size", PhotoLike(160, 120, 11), restarts, 160, 120},
+        {"to one pixel", PhotoLike(64, 48, 12), {}, 1, 1},
+    };
+    for (const Case &test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        const std::vector<uint8_t> bytes = WriteJpeg(test.samples, test.options);
+        std::vector<uint8_t> resized, work;
+        ASSERT_TRUE(ResizeJpeg(bytes.data(), bytes.size(), test.width, test.height, 90, resized, work, error)) << error;
+
+        const JpegInfo info = ReadInfo(resized);
+        ASSERT_TRUE(info.ok);
+        const auto frames = FrameMarkers(resized);
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].second, 0xC0) << "not a baseline (SOF0) frame";
+        ASSERT_EQ(info.components, 3);
+        EXPECT_EQ(info.space, JCS_YCbCr);
+        EXPECT_EQ(std::vector<int>(info.hSamp, info.hSamp + 3), (std::vector<int>{2, 1, 1}));
+        EXPECT_EQ(std::vector<int>(info.vSamp, info.vSamp + 3), (std::vector<int>{2, 1, 1}));
+        EXPECT_TRUE(std::equal(info.quant[0], info.quant[0] + 64, expectedInfo.quant[0]));
+        EXPECT_TRUE(std::equal(info.quant[1], info.quant[1] + 64, expectedInfo.quant[1]));
+        EXPECT_LE(resized.size(), RewrittenSize(resized, false)) << "the Huffman tables are not optimised";
+
+        // Against the picture resampled from a full decode, never encoded: no worse than the general way.
+        Raster full, ideal, scaled, general, generalDecoded, ours;
+        ASSERT_TRUE(DecodeJpeg(bytes.data(), bytes.size(), 0, 0, full, error)) << error;
+        ASSERT_TRUE(ResampleRaster(full, test.width, test.height, ideal));
+        ASSERT_TRUE(DecodeJpeg(bytes.data(), bytes.size(), test.width, test.height, scaled, error)) << error;
+        ASSERT_TRUE(ResampleRaster(scaled, test.width, test.height, general));
+        ASSERT_TRUE(EncodeJpeg(general, 90, encoded, error)) << error;
+        ASSERT_TRUE(DecodeJpeg(encoded.data(), encoded.size(), 0, 0, generalDecoded, error)) << error;
+        ASSERT_TRUE(DecodeJpeg(resized.data(), resized.size(), 0, 0, ours, error)) << error;
+        EXPECT_GT(Psnr(ours, ideal), Psnr(generalDecoded, ideal) - 0.5);
+        EXPECT_GT(Psnr(ours, generalDecoded), 38);
+    }
+}
+
+TEST(JpegCodecTest, ResizeRefusesWhatItCannotResizeAndLeavesTheOutputAlone)
+{
+    const Samples rgb = Smooth(48, 40);
+    Samples grey{48, 40, 1, JCS_GRAYSCALE, {}};
+    Samples cmyk{48, 40, 4, JCS_CMYK, {}};
+    for (size_t i = 0; i < rgb.data.size(); i += 3)
+    {
+        grey.data.push_back(rgb.data[i]);
+        cmyk.data.insert(cmyk.data.end(), {rgb.data[i], rgb.data[i + 1], rgb.data[i + 2], 200});
+    }
+    const std::vector<uint8_t> baseline = WriteJpeg(rgb);
+    WriteOptions progressiveOptions;
+    progressiveOptions.progressive = true;
+    std::vector<uint8_t> hugeProgressive = WriteJpeg(Smooth(64, 64), progressiveOptions);
+    const size_t sof = FrameMarkers(hugeProgressive).at(0).first;
+    hugeProgressive[sof + 5] = hugeProgressive[sof + 7] = 60000 >> 8;
+    hugeProgressive[sof + 6] = hugeProgressive[sof + 8] = 60000 & 255;
+    struct Case
+    {
+        const char *name;
+        std::vector<uint8_t> bytes;
+        int width, height, quality;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"grey", WriteJpeg(grey), 20, 20, 90, "YCbCr"},
+        {"CMYK", WriteJpeg(cmyk), 20, 20, 90, "YCbCr"},
+        {"zero bytes", {}, 20, 20, 90, "not a JPEG"},
+        {"PNG signature", {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0}, 20, 20, 90, "not a JPEG"},
+        {"cut in half", std::vector<uint8_t>(baseline.begin(), baseline.begin() + baseline.size() / 2), 20, 20, 90,
+         "truncated"},
+        {"60000 x 60000 progressive", hugeProgressive, 640, 480, 90, "memory"},
+        {"no pixels", baseline, 0, 20, 90, "no pixels"},
+        {"quality 0", baseline, 20, 20, 0, "quality"},
+    };
+    for (const Case &test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        std::vector<uint8_t> out{1, 2, 3}, work;
+        std::string error;
+        testing::internal::CaptureStderr();
+        const bool ok =
+            ResizeJpeg(test.bytes.data(), test.bytes.size(), test.width, test.height, test.quality, out, work, error);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_FALSE(ok);
+        EXPECT_NE(error.find(test.expected), std::string::npos) << "message: " << error;
+        EXPECT_EQ(out, (std::vector<uint8_t>{1, 2, 3}));
+    }
 }
 
 } // namespace

@@ -309,3 +309,164 @@ TEST(ResampleTest, RefusesBadArgumentsAndLeavesTheTargetAlone)
 }
 
 } // namespace
+
+namespace
+{
+
+// Weights of one axis laid out by a ResampleAxis, in double precision from the definitions: coverage of
+// [x * num, (x + 1) * num) / den clipped to the source's extent when an output sample spans more than one
+// source sample, else centre-aligned linear interpolation clamped to the outermost samples.
+std::vector<std::vector<std::pair<int, double>>> ReferenceAxisWeights(const ResampleAxis &axis, int src, int dst)
+{
+    std::vector<std::vector<std::pair<int, double>>> weights(dst);
+    const double span = static_cast<double>(axis.num) / axis.den;
+    const double extent = static_cast<double>(axis.extent) / axis.den;
+    for (int x = 0; x < dst; ++x)
+    {
+        if (span > 1)
+        {
+            const double lo = std::min(x * span, extent - 1.0 / axis.den);
+            const double hi = std::min(lo + span, extent);
+            for (int i = static_cast<int>(std::floor(lo)); i < src && i < hi; ++i)
+            {
+                const double covered = std::min<double>(i + 1, hi) - std::max<double>(i, lo);
+                if (covered > 0)
+                    weights[x].push_back({i, covered / (hi - lo)});
+            }
+        }
+        else
+        {
+            const double pos = std::clamp((x + 0.5) * span - 0.5, 0.0, src - 1.0);
+            const int i = std::min(static_cast<int>(pos), src - 1);
+            weights[x].push_back({i, 1 - (pos - i)});
+            if (pos > i)
+                weights[x].push_back({i + 1, pos - i});
+        }
+    }
+    return weights;
+}
+
+std::vector<uint8_t> RandomPlane(int width, int height, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<uint8_t> plane(static_cast<size_t>(width) * height);
+    for (uint8_t &v : plane)
+        v = static_cast<uint8_t>(random() & 255);
+    return plane;
+}
+
+// The planes of a picture resampled as a whole use the raster's filters: the alpha plane goes through them.
+TEST(ResampleTest, PlaneOfAWholePictureMatchesTheRasterFilters)
+{
+    for (const SizeCase &size : kSizeCases)
+    {
+        SCOPED_TRACE(size.name);
+        Raster src = MakeRandom(size.srcWidth, size.srcHeight, 21, true);
+        Raster dst;
+        ASSERT_TRUE(ResampleRaster(src, size.dstWidth, size.dstHeight, dst));
+        // The plane read through a stride wider than its rows, written into rows wider than the output.
+        const size_t srcStride = static_cast<size_t>(size.srcWidth) + 5;
+        const size_t dstStride = static_cast<size_t>(size.dstWidth) + 3;
+        std::vector<uint8_t> plane(srcStride * size.srcHeight, 0xEE);
+        for (int y = 0; y < size.srcHeight; ++y)
+            std::copy_n(src.alpha.begin() + static_cast<ptrdiff_t>(y) * size.srcWidth, size.srcWidth,
+                        plane.begin() + static_cast<ptrdiff_t>(y * srcStride));
+        std::vector<uint8_t> out(dstStride * size.dstHeight, 0xEE);
+        const ResampleAxis axisX{size.srcWidth, size.dstWidth, int64_t{size.srcWidth} * size.dstWidth};
+        const ResampleAxis axisY{size.srcHeight, size.dstHeight, int64_t{size.srcHeight} * size.dstHeight};
+        ASSERT_TRUE(ResamplePlane(plane.data(), srcStride, size.srcWidth, size.srcHeight, size.dstWidth, size.dstHeight,
+                                  out.data(), dstStride, axisX, axisY));
+        int wrong = 0;
+        for (int y = 0; y < size.dstHeight; ++y)
+            for (int x = 0; x < size.dstWidth; ++x)
+                wrong += out[y * dstStride + x] != dst.alpha[static_cast<size_t>(y) * size.dstWidth + x];
+        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(out[dstStride - 1], 0xEE) << "wrote beyond the row";
+    }
+}
+
+// A chroma plane of a picture of odd size ends inside its last sample; its samples are weighted by what
+// they cover of the picture, and a solid plane stays solid.
+TEST(ResampleTest, PlaneWhoseExtentEndsInsideItsLastSample)
+{
+    struct Case
+    {
+        const char *name;
+        int pictureWidth, pictureHeight; // the picture the half-size planes belong to
+        int width, height;               // the picture they are made for
+    };
+    const Case cases[] = {
+        {"odd to even, shrinking", 801, 601, 640, 480}, {"even to odd, shrinking", 800, 600, 641, 479},
+        {"odd to odd, enlarging", 101, 67, 213, 141},   {"to one sample", 37, 23, 1, 1},
+        {"odd to odd, same size", 99, 77, 99, 77},      {"shrinking x, enlarging y", 95, 9, 31, 40},
+    };
+    for (const Case &test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        const int srcWidth = (test.pictureWidth + 1) / 2, srcHeight = (test.pictureHeight + 1) / 2;
+        const int width = (test.width + 1) / 2, height = (test.height + 1) / 2;
+        // A target sample spans two target pixels; a source sample two source pixels.
+        const ResampleAxis axisX{2 * int64_t{test.pictureWidth}, 2 * int64_t{test.width},
+                                 int64_t{test.pictureWidth} * test.width};
+        const ResampleAxis axisY{2 * int64_t{test.pictureHeight}, 2 * int64_t{test.height},
+                                 int64_t{test.pictureHeight} * test.height};
+        const std::vector<uint8_t> src = RandomPlane(srcWidth, srcHeight, 31);
+        std::vector<uint8_t> out(static_cast<size_t>(width) * height);
+        ASSERT_TRUE(
+            ResamplePlane(src.data(), srcWidth, srcWidth, srcHeight, width, height, out.data(), width, axisX, axisY));
+        const auto wx = ReferenceAxisWeights(axisX, srcWidth, width);
+        const auto wy = ReferenceAxisWeights(axisY, srcHeight, height);
+        int worst = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+            {
+                double sum = 0;
+                for (const auto &[sy, fy] : wy[y])
+                    for (const auto &[sx, fx] : wx[x])
+                        sum += fx * fy * src[static_cast<size_t>(sy) * srcWidth + sx];
+                const int got = out[static_cast<size_t>(y) * width + x];
+                worst = std::max(worst, static_cast<int>(std::lround(std::fabs(got - sum) + 0.49)));
+            }
+        EXPECT_LE(worst, 1);
+
+        const std::vector<uint8_t> solid(src.size(), 201);
+        ASSERT_TRUE(
+            ResamplePlane(solid.data(), srcWidth, srcWidth, srcHeight, width, height, out.data(), width, axisX, axisY));
+        EXPECT_EQ(std::count(out.begin(), out.end(), 201), static_cast<ptrdiff_t>(out.size()));
+    }
+}
+
+TEST(ResampleTest, PlaneRefusesBadArgumentsAndWritesNothing)
+{
+    const std::vector<uint8_t> src = RandomPlane(10, 8, 41);
+    const ResampleAxis goodX{10, 4, 40}, goodY{8, 3, 24};
+    struct Case
+    {
+        const char *name;
+        const uint8_t *src;
+        size_t srcStride;
+        int width, height;
+        size_t dstStride;
+        ResampleAxis axisX, axisY;
+    };
+    const Case cases[] = {
+        {"no source", nullptr, 10, 4, 3, 4, goodX, goodY},
+        {"source stride shorter than a row", src.data(), 9, 4, 3, 4, goodX, goodY},
+        {"target stride shorter than a row", src.data(), 10, 4, 3, 3, goodX, goodY},
+        {"zero width", src.data(), 10, 0, 3, 4, goodX, goodY},
+        {"beyond the budget", src.data(), 10, 70000, 3, 70000, goodX, goodY},
+        {"zero span", src.data(), 10, 4, 3, 4, {0, 4, 40}, goodY},
+        {"extent beyond the last sample", src.data(), 10, 4, 3, 4, {10, 4, 41}, goodY},
+        {"extent short of the last sample", src.data(), 10, 4, 3, 4, goodX, {8, 3, 21}},
+    };
+    for (const Case &test : cases)
+    {
+        SCOPED_TRACE(test.name);
+        std::vector<uint8_t> out(16, 0x5A);
+        EXPECT_FALSE(ResamplePlane(test.src, test.srcStride, 10, 8, test.width, test.height, out.data(), test.dstStride,
+                                   test.axisX, test.axisY));
+        EXPECT_EQ(std::count(out.begin(), out.end(), 0x5A), 16);
+    }
+}
+
+} // namespace
