@@ -1,0 +1,195 @@
+// Message-map macros: one map per class, checked top to bottom, then the base class's map.
+// Each entry cracks the raw message parameters and calls a handler with typed arguments.
+#pragma once
+
+#include <windows.h>
+
+#include <type_traits>
+
+// Private messages a parent sends to a child so that the child handles its own owner drawing.
+constexpr UINT WM_REFLECT_BASE = 0xBC00;
+constexpr UINT WM_REFLECT_DRAWITEM = WM_REFLECT_BASE + WM_DRAWITEM;
+
+#define BEGIN_MSG_MAP(theClass, baseClass)                                                                             \
+  protected:                                                                                                           \
+    bool ProcessMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT &lResult) override                            \
+    {                                                                                                                  \
+        static_assert(std::is_base_of_v<baseClass, theClass>, "the map's base class");                                 \
+        using MapBase = baseClass;                                                                                     \
+        static_cast<void>(wParam);                                                                                     \
+        static_cast<void>(lParam);
+
+#define END_MSG_MAP()                                                                                                  \
+    return MapBase::ProcessMessage(uMsg, wParam, lParam, lResult);                                                     \
+    }
+
+// Signed client or screen coordinates packed in an LPARAM.
+#define MAP_CRACK_POINT(lp)                                                                                            \
+    POINT                                                                                                              \
+    {                                                                                                                  \
+        static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))                                                 \
+    }
+
+// WM_COMMAND from a menu, an accelerator or a control's click (code 0): void fn()
+#define ON_COMMAND(id, fn)                                                                                             \
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && (HIWORD(wParam) == 0 || lParam == 0))                          \
+    {                                                                                                                  \
+        fn();                                                                                                          \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// Any WM_COMMAND left by the entries above: LRESULT fn(UINT nId, UINT nCode, HWND hControl)
+#define ON_WM_COMMAND(fn)                                                                                              \
+    if (uMsg == WM_COMMAND)                                                                                            \
+    {                                                                                                                  \
+        lResult = fn(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));                                  \
+        return true;                                                                                                   \
+    }
+
+// WM_DRAWITEM for a child: LRESULT fn(UINT nId, const DRAWITEMSTRUCT &)
+#define ON_WM_DRAWITEM(fn)                                                                                             \
+    if (uMsg == WM_DRAWITEM)                                                                                           \
+    {                                                                                                                  \
+        lResult = fn(static_cast<UINT>(wParam), *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));                    \
+        return true;                                                                                                   \
+    }
+
+// WM_COMMAND with a control's notification code: void fn()
+#define ON_CONTROL(nCode, id, fn)                                                                                      \
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (nCode))                                     \
+    {                                                                                                                  \
+        fn();                                                                                                          \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+#define ON_BN_CLICKED(id, fn) ON_CONTROL(BN_CLICKED, id, fn)
+
+// WM_NOTIFY from control id with the given code: LRESULT fn(nmType &)
+#define ON_NOTIFY(nCode, id, fn, nmType)                                                                               \
+    if (uMsg == WM_NOTIFY && reinterpret_cast<const NMHDR *>(lParam)->idFrom == static_cast<UINT_PTR>(id) &&           \
+        reinterpret_cast<const NMHDR *>(lParam)->code == static_cast<UINT>(nCode))                                     \
+    {                                                                                                                  \
+        lResult = fn(*reinterpret_cast<nmType *>(lParam));                                                             \
+        return true;                                                                                                   \
+    }
+
+// void fn()
+#define ON_WM_PAINT(fn)                                                                                                \
+    if (uMsg == WM_PAINT)                                                                                              \
+    {                                                                                                                  \
+        fn();                                                                                                          \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// void fn()
+#define ON_WM_DESTROY(fn)                                                                                              \
+    if (uMsg == WM_DESTROY)                                                                                            \
+    {                                                                                                                  \
+        fn();                                                                                                          \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// void fn(UINT nId, POINT ptScreen)
+#define ON_WM_SYSCOMMAND(fn)                                                                                           \
+    if (uMsg == WM_SYSCOMMAND)                                                                                         \
+    {                                                                                                                  \
+        fn(static_cast<UINT>(wParam), MAP_CRACK_POINT(lParam));                                                        \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// HICON fn()
+#define ON_WM_QUERYDRAGICON(fn)                                                                                        \
+    if (uMsg == WM_QUERYDRAGICON)                                                                                      \
+    {                                                                                                                  \
+        lResult = reinterpret_cast<LRESULT>(fn());                                                                     \
+        return true;                                                                                                   \
+    }
+
+// BOOL fn(HDC)
+#define ON_WM_ERASEBKGND(fn)                                                                                           \
+    if (uMsg == WM_ERASEBKGND)                                                                                         \
+    {                                                                                                                  \
+        lResult = fn(reinterpret_cast<HDC>(wParam));                                                                   \
+        return true;                                                                                                   \
+    }
+
+// Mouse messages: void fn(UINT nFlags, POINT ptClient)
+#define MAP_ON_MOUSE(msg, fn)                                                                                          \
+    if (uMsg == (msg))                                                                                                 \
+    {                                                                                                                  \
+        fn(static_cast<UINT>(wParam), MAP_CRACK_POINT(lParam));                                                        \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+#define ON_WM_LBUTTONDOWN(fn) MAP_ON_MOUSE(WM_LBUTTONDOWN, fn)
+#define ON_WM_LBUTTONUP(fn) MAP_ON_MOUSE(WM_LBUTTONUP, fn)
+#define ON_WM_LBUTTONDBLCLK(fn) MAP_ON_MOUSE(WM_LBUTTONDBLCLK, fn)
+#define ON_WM_MOUSEMOVE(fn) MAP_ON_MOUSE(WM_MOUSEMOVE, fn)
+
+// void fn()
+#define ON_WM_MOUSELEAVE(fn)                                                                                           \
+    if (uMsg == WM_MOUSELEAVE)                                                                                         \
+    {                                                                                                                  \
+        fn();                                                                                                          \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// void fn(HWND hNewFocus)
+#define ON_WM_KILLFOCUS(fn)                                                                                            \
+    if (uMsg == WM_KILLFOCUS)                                                                                          \
+    {                                                                                                                  \
+        fn(reinterpret_cast<HWND>(wParam));                                                                            \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// void fn(UINT nChar, UINT nRepeatCount, UINT nFlags)
+#define ON_WM_KEYDOWN(fn)                                                                                              \
+    if (uMsg == WM_KEYDOWN)                                                                                            \
+    {                                                                                                                  \
+        fn(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));                                                 \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// BOOL fn(const HELPINFO &)
+#define ON_WM_HELPINFO(fn)                                                                                             \
+    if (uMsg == WM_HELP)                                                                                               \
+    {                                                                                                                  \
+        lResult = fn(*reinterpret_cast<const HELPINFO *>(lParam));                                                     \
+        return true;                                                                                                   \
+    }
+
+// WM_DRAWITEM that the parent reflected to this control: void fn(const DRAWITEMSTRUCT &)
+#define ON_WM_DRAWITEM_REFLECT(fn)                                                                                     \
+    if (uMsg == WM_REFLECT_DRAWITEM)                                                                                   \
+    {                                                                                                                  \
+        fn(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));                                                         \
+        lResult = TRUE;                                                                                                \
+        return true;                                                                                                   \
+    }
+
+// A message without parameters: LRESULT fn()
+#define ON_MESSAGE_VOID(msg, fn)                                                                                       \
+    if (uMsg == (msg))                                                                                                 \
+    {                                                                                                                  \
+        lResult = fn();                                                                                                \
+        return true;                                                                                                   \
+    }
+
+// LRESULT fn(int nCheck)
+#define ON_BM_SETCHECK(fn)                                                                                             \
+    if (uMsg == BM_SETCHECK)                                                                                           \
+    {                                                                                                                  \
+        lResult = fn(static_cast<int>(wParam));                                                                        \
+        return true;                                                                                                   \
+    }
+
+// LRESULT fn()
+#define ON_BM_GETCHECK(fn) ON_MESSAGE_VOID(BM_GETCHECK, fn)

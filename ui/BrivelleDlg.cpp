@@ -1,0 +1,253 @@
+// CBrivelleDlg: construction, initialisation, data exchange, spins, system menu, painting and help.
+#include "ui/BrivelleDlg.h"
+
+#include "framework/DataExchange.h"
+#include "framework/Handles.h"
+#include "framework/WinApp.h"
+#include "ui/AboutDlg.h"
+#include "ui/HelpPage.h"
+
+#include <cwctype>
+
+CBrivelleDlg::CBrivelleDlg(ISystemServices &services, CWnd *pParentWnd)
+    : CDialog(IDD_BRIVELLE_DIALOG, pParentWnd), m_services(services)
+{
+    m_model.m_nFps = 1;
+    m_model.m_nDelay = 1;
+    m_model.m_nWidth = 256;
+    m_model.m_nHeight = 192;
+    m_hAppIcon = ::LoadIconW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CBrivelleDlg::~CBrivelleDlg()
+{
+    // A modeless dialog still open goes now, while its handlers and members exist.
+    if (m_hWnd != nullptr)
+        ::DestroyWindow(m_hWnd);
+}
+
+bool CBrivelleDlg::FileExists(const std::wstring &path)
+{
+    return m_services.FileExists(path);
+}
+
+void CBrivelleDlg::DoDataExchange(CDataExchange *pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LIST_IMAGES, m_list);
+    DDX_Control(pDX, IDC_IMAGE_AREA, m_imageArea);
+    DDX_Control(pDX, IDC_BTN_ADD, m_btnAdd);
+    DDX_Text(pDX, IDC_EDIT_FPS, m_model.m_nFps);
+    DDV_MinMaxInt(pDX, m_model.m_nFps, kMinTiming, kMaxTiming);
+    DDX_Text(pDX, IDC_EDIT_DELAY, m_model.m_nDelay);
+    DDV_MinMaxInt(pDX, m_model.m_nDelay, kMinTiming, kMaxTiming);
+    DDX_Control(pDX, IDC_SPIN_FPS, m_spinFps);
+    DDX_Control(pDX, IDC_SPIN_DELAY, m_spinDelay);
+    DDX_Text(pDX, IDC_EDIT_WIDTH, m_model.m_nWidth);
+    DDV_MinMaxInt(pDX, m_model.m_nWidth, kMinMovieSize, kMaxMovieSize);
+    DDX_Text(pDX, IDC_EDIT_HEIGHT, m_model.m_nHeight);
+    DDV_MinMaxInt(pDX, m_model.m_nHeight, kMinMovieSize, kMaxMovieSize);
+    DDX_Control(pDX, IDC_BTN_DELETE, m_btnDelete);
+    DDX_Control(pDX, IDC_BTN_LEFT, m_btnMoveLeft);
+    DDX_Control(pDX, IDC_BTN_RIGHT, m_btnMoveRight);
+    DDX_Control(pDX, IDC_BTN_REMOVEALL, m_btnRemoveAll);
+    DDX_Control(pDX, IDC_BTN_MAKE, m_btnMake);
+    DDX_Control(pDX, IDC_BTN_HELP, m_btnHelp);
+}
+
+BOOL CBrivelleDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    AppendAboutItem();
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hAppIcon));
+
+    m_imageList.Create(96, 72, ILC_COLOR24, 0, 1);
+    m_list.SetImageList(&m_imageList, LVSIL_NORMAL);
+    m_model.m_nCurSel = 0;
+
+    m_fontUrl.CreateFont(18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0x20, L"Arial");
+    ::SendMessageW(GetDlgItem(IDC_EDIT_URL), WM_SETFONT, reinterpret_cast<WPARAM>(m_fontUrl.GetSafeHandle()), TRUE);
+
+    m_bEnglish = m_services.SystemDefaultLangId() != kChineseLangId;
+    ApplySkins();
+    ApplyLabels();
+
+    for (CSpinButtonCtrl *pSpin : {&m_spinFps, &m_spinDelay})
+    {
+        pSpin->SetRange(1, 100);
+        pSpin->SetPos(1);
+    }
+    CheckRadioButton(IDC_RADIO_FPS, IDC_RADIO_DELAY, IDC_RADIO_FPS);
+    m_pFlash = nullptr;
+    SetDlgItemText(IDC_EDIT_URL, L"http://");
+    return TRUE;
+}
+
+void CBrivelleDlg::AppendAboutItem()
+{
+    const wchar_t *pText = nullptr;
+    const int nLength = ::LoadStringW(AfxGetResourceHandle(), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&pText), 0);
+    if (nLength <= 0 || pText == nullptr)
+        return;
+    const std::wstring text(pText, static_cast<size_t>(nLength));
+    HMENU hSystemMenu = GetSystemMenu(false);
+    if (hSystemMenu == nullptr)
+        return;
+    ::AppendMenuW(hSystemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(hSystemMenu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+}
+
+void CBrivelleDlg::ApplySkins()
+{
+    struct ButtonSkin
+    {
+        CSkinButton CBrivelleDlg::*pButton;
+        UINT nNormal;
+        UINT nDown;
+        UINT nHover;
+        UINT nDisabled;
+        UINT nMask;
+        const wchar_t *pszEnglish;
+        const wchar_t *pszChinese;
+    };
+    static const ButtonSkin kSkins[] = {
+        {&CBrivelleDlg::m_btnAdd, IDB_ADD_NORMAL, IDB_ADD_DOWN, IDB_ADD_HOVER, IDB_ADD_DISABLED, IDB_MASK_SMALL,
+         L"Add image files to list", L"添加图片文件到列表中"},
+        {&CBrivelleDlg::m_btnDelete, IDB_DELETE_NORMAL, IDB_DELETE_DOWN, IDB_DELETE_HOVER, IDB_DELETE_DISABLED,
+         IDB_MASK_SMALL, L"Delete a image file from list", L"从列表中移除当前的图片"},
+        {&CBrivelleDlg::m_btnMoveLeft, IDB_LEFT_NORMAL, IDB_LEFT_DOWN, IDB_LEFT_HOVER, IDB_LEFT_DISABLED,
+         IDB_MASK_SMALL, L"Left move", L"左移图片"},
+        {&CBrivelleDlg::m_btnMoveRight, IDB_RIGHT_NORMAL, IDB_RIGHT_DOWN, IDB_RIGHT_HOVER, IDB_RIGHT_DISABLED,
+         IDB_MASK_SMALL, L"Right move", L"右移图片"},
+        {&CBrivelleDlg::m_btnRemoveAll, IDB_REMOVEALL_NORMAL, IDB_REMOVEALL_DOWN, IDB_REMOVEALL_HOVER,
+         IDB_REMOVEALL_DISABLED, IDB_MASK_SMALL, L"Remove All", L"清空所有图片"},
+        {&CBrivelleDlg::m_btnMake, IDB_MAKE_NORMAL, IDB_MAKE_DOWN, IDB_MAKE_HOVER, IDB_MAKE_DISABLED, IDB_MASK_MAKE,
+         L"Make a flash animation file(.swf)", L"制做flash动画文件(.swf)"},
+        {&CBrivelleDlg::m_btnHelp, IDB_HELP_NORMAL, IDB_HELP_DOWN, IDB_HELP_HOVER, IDB_HELP_DISABLED, IDB_MASK_HELP,
+         L"Help", L"帮助"},
+    };
+    for (const ButtonSkin &skin : kSkins)
+    {
+        CSkinButton &button = this->*skin.pButton;
+        button.SetTipText(m_bEnglish ? skin.pszEnglish : skin.pszChinese);
+        button.ApplySkin(skin.nNormal, skin.nDown, skin.nHover, skin.nDisabled, 0, skin.nMask, CSkinButton::kDrawNormal,
+                         0, 0);
+    }
+}
+
+void CBrivelleDlg::ApplyLabels()
+{
+    struct Label
+    {
+        int nId;
+        const wchar_t *pszEnglish;
+        const wchar_t *pszChinese;
+    };
+    static const Label kLabels[] = {
+        {IDC_GROUP_TIME, L"Display Time", L"时间设置"},
+        {IDC_RADIO_FPS, L"FPS(Frames Per Second)", L"FPS(每秒钟的桢数)"},
+        {IDC_RADIO_DELAY, L"Delay time(Second)", L"间隔时间(秒)"},
+        {IDC_GROUP_SIZE, L"Image size", L"图片的大小"},
+        {IDC_LABEL_WIDTH, L"Width", L"宽度"},
+        {IDC_LABEL_HEIGHT, L"Height", L"高度"},
+        {IDC_LABEL_URL, L"URL:", L"超链接:"},
+    };
+    for (const Label &label : kLabels)
+        SetDlgItemText(label.nId, m_bEnglish ? label.pszEnglish : label.pszChinese);
+}
+
+void CBrivelleDlg::OnOK()
+{
+}
+
+int CBrivelleDlg::ShowMessageBox(const std::wstring &text, UINT nType)
+{
+    return m_services.ShowMessageBox(m_hWnd, text, nType);
+}
+
+void CBrivelleDlg::OnSysCommand(UINT nId, POINT ptScreen)
+{
+    static_cast<void>(ptScreen);
+    if ((nId & 0xFFF0) == IDM_ABOUTBOX)
+    {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    Default();
+}
+
+void CBrivelleDlg::OnPaint()
+{
+    if (!IsIconic())
+    {
+        Default();
+        return;
+    }
+    CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()));
+    const int cxIcon = ::GetSystemMetrics(SM_CXICON);
+    const int cyIcon = ::GetSystemMetrics(SM_CYICON);
+    const RECT rc = GetClientRect();
+    const int x = (rc.right - rc.left - cxIcon + 1) / 2;
+    const int y = (rc.bottom - rc.top - cyIcon + 1) / 2;
+    ::DrawIcon(dc.Get(), x, y, m_hAppIcon);
+}
+
+HICON CBrivelleDlg::OnQueryDragIcon()
+{
+    return m_hAppIcon;
+}
+
+LRESULT CBrivelleDlg::OnDeltaPosFps(NMUPDOWN &notify)
+{
+    StepTiming(m_model.m_nFps, notify.iDelta);
+    return 1;
+}
+
+LRESULT CBrivelleDlg::OnDeltaPosDelay(NMUPDOWN &notify)
+{
+    StepTiming(m_model.m_nDelay, notify.iDelta);
+    return 1;
+}
+
+void CBrivelleDlg::StepTiming(int &nValue, int nDelta)
+{
+    UpdateData(true);
+    if (nDelta > 0 && nValue < kMaxSpinTiming)
+        ++nValue;
+    else if (nDelta < 0 && nValue > 1)
+        --nValue;
+    UpdateData(false);
+}
+
+void CBrivelleDlg::OnDestroy()
+{
+    Default();
+    DeleteTempFrameFiles();
+}
+
+void CBrivelleDlg::DeleteTempFrameFiles()
+{
+    for (const std::wstring &path : m_tempFrameFiles)
+    {
+        if (path.size() < 4)
+            continue;
+        std::wstring extension = path.substr(path.size() - 4);
+        for (wchar_t &c : extension)
+            c = static_cast<wchar_t>(std::towlower(c));
+        if (extension == L".gif" && FileExists(path))
+            ::DeleteFileW(path.c_str());
+    }
+    m_tempFrameFiles.clear();
+}
+
+void CBrivelleDlg::OnHelpButton()
+{
+    const std::wstring path = HelpPagePath(m_services.ModulePath());
+    if (FileExists(path))
+        m_services.ShellOpen(path);
+}
