@@ -193,3 +193,38 @@ constexpr UINT WM_REFLECT_DRAWITEM = WM_REFLECT_BASE + WM_DRAWITEM;
 
 // LRESULT fn()
 #define ON_BM_GETCHECK(fn) ON_MESSAGE_VOID(BM_GETCHECK, fn)
+
+// void fn(UINT_PTR nIdEvent)
+#define ON_WM_TIMER(fn)                                                                                                \
+    if (uMsg == WM_TIMER)                                                                                              \
+    {                                                                                                                  \
+        fn(static_cast<UINT_PTR>(wParam));                                                                             \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// BOOL fn(HWND hWnd, UINT nHitTest, UINT nMouseMessage)
+#define ON_WM_SETCURSOR(fn)                                                                                            \
+    if (uMsg == WM_SETCURSOR)                                                                                          \
+    {                                                                                                                  \
+        lResult = fn(reinterpret_cast<HWND>(wParam), LOWORD(lParam), HIWORD(lParam));                                  \
+        return true;                                                                                                   \
+    }
+
+// void fn(UINT nType, int cx, int cy)
+#define ON_WM_SIZE(fn)                                                                                                 \
+    if (uMsg == WM_SIZE)                                                                                               \
+    {                                                                                                                  \
+        fn(static_cast<UINT>(wParam), static_cast<int>(LOWORD(lParam)), static_cast<int>(HIWORD(lParam)));             \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// void fn(HDC hDC, UINT nFlags)
+#define ON_WM_PRINTCLIENT(fn)                                                                                          \
+    if (uMsg == WM_PRINTCLIENT)                                                                                        \
+    {                                                                                                                  \
+        fn(reinterpret_cast<HDC>(wParam), static_cast<UINT>(lParam));                                                  \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
