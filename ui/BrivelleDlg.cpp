@@ -4,10 +4,9 @@
 #include "framework/DataExchange.h"
 #include "framework/Handles.h"
 #include "framework/WinApp.h"
+#include "preview/Shockwaveflash1.h"
 #include "ui/AboutDlg.h"
 #include "ui/HelpPage.h"
-
-#include <cwctype>
 
 CBrivelleDlg::CBrivelleDlg(ISystemServices &services, CWnd *pParentWnd)
     : CDialog(IDD_BRIVELLE_DIALOG, pParentWnd), m_services(services)
@@ -81,7 +80,7 @@ BOOL CBrivelleDlg::OnInitDialog()
         pSpin->SetPos(1);
     }
     CheckRadioButton(IDC_RADIO_FPS, IDC_RADIO_DELAY, IDC_RADIO_FPS);
-    m_pFlash = nullptr;
+    m_pFlash.reset();
     SetDlgItemText(IDC_EDIT_URL, L"http://");
     return TRUE;
 }
@@ -227,22 +226,8 @@ void CBrivelleDlg::StepTiming(int &nValue, int nDelta)
 void CBrivelleDlg::OnDestroy()
 {
     Default();
+    ClosePreview();
     DeleteTempFrameFiles();
-}
-
-void CBrivelleDlg::DeleteTempFrameFiles()
-{
-    for (const std::wstring &path : m_tempFrameFiles)
-    {
-        if (path.size() < 4)
-            continue;
-        std::wstring extension = path.substr(path.size() - 4);
-        for (wchar_t &c : extension)
-            c = static_cast<wchar_t>(std::towlower(c));
-        if (extension == L".gif" && FileExists(path))
-            ::DeleteFileW(path.c_str());
-    }
-    m_tempFrameFiles.clear();
 }
 
 void CBrivelleDlg::OnHelpButton()

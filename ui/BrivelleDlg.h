@@ -1,6 +1,7 @@
 // CBrivelleDlg: the main window: slide list, image area, settings, skin buttons.
 #pragma once
 
+#include "build/MovieBuilder.h"
 #include "build/SlideModel.h"
 #include "controls/SkinButton.h"
 #include "framework/Dialog.h"
@@ -14,6 +15,7 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,15 @@ class CBrivelleDlg : public CDialog
     ON_NOTIFY(UDN_DELTAPOS, IDC_SPIN_DELAY, OnDeltaPosDelay, NMUPDOWN)
     ON_WM_DESTROY(OnDestroy)
     ON_BN_CLICKED(IDC_BTN_HELP, OnHelpButton)
+    ON_BN_CLICKED(IDC_BTN_ADD, OnAddImages)
+    ON_BN_CLICKED(IDC_BTN_DELETE, OnDeleteImage)
+    ON_BN_CLICKED(IDC_BTN_LEFT, OnMoveLeft)
+    ON_BN_CLICKED(IDC_BTN_RIGHT, OnMoveRight)
+    ON_BN_CLICKED(IDC_BTN_REMOVEALL, OnRemoveAll)
+    ON_BN_CLICKED(IDC_BTN_MAKE, OnMakeMovie)
+    ON_NOTIFY(NM_CLICK, IDC_LIST_IMAGES, OnListClick, NMITEMACTIVATE)
+    ON_NOTIFY(LVN_KEYDOWN, IDC_LIST_IMAGES, OnListKeyDown, NMLVKEYDOWN)
+    ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_IMAGES, OnListItemChanged, NMLISTVIEW)
     END_MSG_MAP()
 
   public:
@@ -44,6 +55,16 @@ class CBrivelleDlg : public CDialog
 
     // True when a directory search for path (which may be a pattern) finds a file or folder.
     bool FileExists(const std::wstring &path);
+
+    // Draws the current slide's picture stretched over the whole image area (read from its file
+    // each time); clears the area when the picture cannot be read.
+    void DrawCurrentImage();
+    // Fills the image area with the dialog's background.
+    void ClearImageArea();
+    // Plays a movie file in place of the image area, centred when it fits.
+    void ShowPreview(const std::wstring &path);
+    // Stops and removes the player, if any.
+    void ClosePreview();
 
   protected:
     void DoDataExchange(CDataExchange *pDX) override;
@@ -59,6 +80,33 @@ class CBrivelleDlg : public CDialog
     LRESULT OnDeltaPosDelay(NMUPDOWN &notify);
     void OnDestroy();
     void OnHelpButton();
+
+    // Slide list commands.
+    void OnAddImages();
+    void OnDeleteImage();
+    void OnMoveLeft();
+    void OnMoveRight();
+    void OnRemoveAll();
+    LRESULT OnListClick(NMITEMACTIVATE &notify);
+    LRESULT OnListKeyDown(NMLVKEYDOWN &notify);
+    LRESULT OnListItemChanged(NMLISTVIEW &notify);
+
+    // The movie.
+    void OnMakeMovie();
+    // Returns 1 when the movie was written and handed to the preview, 0 when the run stopped early.
+    int BuildMovie();
+
+    // Thumbnails, list items and the image area.
+    void AddThumbnail(int nSlide);
+    void InsertSlideItem(int nSlide);
+    // Items stand in one row: a 16-pixel gap before each 96-pixel thumbnail.
+    static int ItemLeft(int nItem)
+    {
+        return 16 + (16 + 96) * nItem;
+    }
+    // Moves items back to their place in the row when the list has arranged them otherwise.
+    void PlaceItems();
+    void ShowImageArea();
 
     ISystemServices &m_services;
     BOOL m_bEnglish = TRUE;
@@ -78,7 +126,7 @@ class CBrivelleDlg : public CDialog
     CSkinButton m_btnRemoveAll;
     CSkinButton m_btnMake;
     CSkinButton m_btnHelp;
-    CShockwaveflash1 *m_pFlash = nullptr;
+    std::unique_ptr<CShockwaveflash1> m_pFlash;
 
   private:
     void AppendAboutItem();
@@ -87,4 +135,14 @@ class CBrivelleDlg : public CDialog
     // One spin click: refresh from the controls, step by the sign of nDelta, show the members again.
     void StepTiming(int &nValue, int nDelta);
     void DeleteTempFrameFiles();
+    void CommitUrlEdit();
+    void ShowSlideUrl();
+    // Gives the slide's item the selected and focused state.
+    void SelectItem(int nItem);
+    void MoveCurrent(bool bLeft);
+    // Exchanges two thumbnails by drawing both and putting them back.
+    void SwapThumbnails(int nFirst, int nSecond);
+    void EnableListButtons(bool bEnable);
+    // Tells the user what went wrong in a run that wrote a movie or refused to.
+    void ReportBuildProblems(const BuildReport &report, const std::wstring &outputPath);
 };

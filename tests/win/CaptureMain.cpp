@@ -1,12 +1,21 @@
-// Saves a picture of the main dialog or of the about box as a 24-bit BMP (for screenshots, not a test).
-// Usage: brivelle_win_capture main|about OUT.bmp
+// Saves a picture of the main dialog, with or without slides, of the preview playing, or of the about box,
+// as a 24-bit BMP (for screenshots, not a test).
+// Usage: brivelle_win_capture main|slides|preview|about OUT.bmp
+#include "base/Utf8.h"
+#include "bench/pictures/SamplePictures.h"
 #include "framework/Handles.h"
 #include "framework/Win32SystemServices.h"
 #include "ui/AboutDlg.h"
 #include "ui/BrivelleDlg.h"
 
+#include <objidl.h>
+
+#include <gdiplus.h>
+
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 namespace
@@ -68,44 +77,128 @@ bool SaveWindowPicture(HWND hWnd, const char *path)
                      std::fwrite(pBits, 1, nImageSize, file) == nImageSize;
     return std::fclose(file) == 0 && bOk;
 }
+// The real system, except that the Open and Save As dialogs answer with files of the capture.
+class CCaptureServices : public CWin32SystemServices
+{
+  public:
+    bool ShowOpenFileDialog(HWND, const std::wstring &, DWORD, size_t, std::vector<std::wstring> &paths) override
+    {
+        paths = m_pictures;
+        return true;
+    }
+    bool ShowSaveFileDialog(HWND, const std::wstring &, const std::wstring &, DWORD, std::wstring &path) override
+    {
+        path = m_strMovie;
+        return true;
+    }
+
+    std::vector<std::wstring> m_pictures;
+    std::wstring m_strMovie;
+};
+
+// Five pictures for the slide list: a photo-like picture, three colour cards and a second photo.
+bool WriteSamplePictures(const std::filesystem::path &folder, std::vector<std::wstring> &paths)
+{
+    std::filesystem::create_directories(folder);
+    struct Sample
+    {
+        const char *pszName;
+        Raster picture;
+    };
+    const Sample samples[] = {
+        {"harbour.jpg", MakePhoto(640, 480, 7)},        {"red.bmp", MakeCard(320, 240, 210, 40, 40)},
+        {"green.bmp", MakeCard(320, 240, 40, 170, 70)}, {"blue.bmp", MakeCard(320, 240, 40, 80, 200)},
+        {"meadow.jpg", MakePhoto(800, 600, 21)},
+    };
+    for (const Sample &sample : samples)
+    {
+        const std::string path = (folder / sample.pszName).u8string();
+        const bool bJpeg = std::strstr(sample.pszName, ".jpg") != nullptr;
+        if (!(bJpeg ? WriteJpeg(path, sample.picture, 90) : WriteBmp(path, sample.picture)))
+            return false;
+        paths.push_back(WideFromUtf8(path));
+    }
+    return true;
+}
+
+void Click(const CWnd &dlg, int nId)
+{
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(dlg.GetDlgItem(nId)));
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 3 || (std::strcmp(argv[1], "main") != 0 && std::strcmp(argv[1], "about") != 0))
+    const char *kModes[] = {"main", "slides", "preview", "about"};
+    bool bKnownMode = false;
+    for (const char *pszMode : kModes)
+        bKnownMode = bKnownMode || (argc == 3 && std::strcmp(argv[1], pszMode) == 0);
+    if (!bKnownMode)
     {
-        std::fprintf(stderr, "usage: brivelle_win_capture main|about OUT.bmp\n");
+        std::fprintf(stderr, "usage: brivelle_win_capture main|slides|preview|about OUT.bmp\n");
         return 2;
     }
-    CWin32SystemServices services;
-    CBrivelleDlg dlg(services);
-    if (!dlg.Create())
+    const std::string mode = argv[1];
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+
+    CCaptureServices services;
+    const std::filesystem::path work = std::filesystem::temp_directory_path() / "brivelle-capture";
+    if ((mode == "slides" || mode == "preview") && !WriteSamplePictures(work, services.m_pictures))
     {
-        std::fprintf(stderr, "brivelle_win_capture: the main dialog could not be created\n");
+        std::fprintf(stderr, "brivelle_win_capture: cannot write the sample pictures\n");
         return 1;
     }
-    ::SetWindowPos(dlg.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-    ::SetForegroundWindow(dlg.m_hWnd);
-    Pump(400);
-    HWND hTarget = dlg.m_hWnd;
-    CAboutDlg about;
-    if (std::strcmp(argv[1], "about") == 0)
+    services.m_strMovie = (work / "capture.swf").wstring();
+    int nResult = 0;
     {
-        if (!about.Create(&dlg))
+        CBrivelleDlg dlg(services);
+        if (!dlg.Create())
         {
-            std::fprintf(stderr, "brivelle_win_capture: the about box could not be created\n");
+            std::fprintf(stderr, "brivelle_win_capture: the main dialog could not be created\n");
             return 1;
         }
-        ::SetWindowPos(about.m_hWnd, HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
-        hTarget = about.m_hWnd;
-        Pump(300);
+        ::SetWindowPos(dlg.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+        ::SetForegroundWindow(dlg.m_hWnd);
+        Pump(400);
+        if (mode == "slides" || mode == "preview")
+        {
+            Click(dlg, IDC_BTN_ADD);
+            dlg.SetDlgItemText(IDC_EDIT_URL, L"https://example.com/harbour");
+            Pump(200);
+        }
+        if (mode == "preview")
+        {
+            dlg.SetDlgItemText(IDC_EDIT_WIDTH, L"400");
+            dlg.SetDlgItemText(IDC_EDIT_HEIGHT, L"300");
+            dlg.SetDlgItemText(IDC_EDIT_FPS, L"2");
+            Click(dlg, IDC_BTN_MAKE);
+            Pump(1200);
+        }
+        HWND hTarget = dlg.m_hWnd;
+        CAboutDlg about;
+        if (std::strcmp(argv[1], "about") == 0)
+        {
+            if (!about.Create(&dlg))
+            {
+                std::fprintf(stderr, "brivelle_win_capture: the about box could not be created\n");
+                return 1;
+            }
+            ::SetWindowPos(about.m_hWnd, HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+            hTarget = about.m_hWnd;
+            Pump(300);
+        }
+        ::RedrawWindow(hTarget, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump(200);
+        if (!SaveWindowPicture(hTarget, argv[2]))
+        {
+            std::fprintf(stderr, "brivelle_win_capture: cannot write %s\n", argv[2]);
+            nResult = 1;
+        }
     }
-    ::RedrawWindow(hTarget, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Pump(200);
-    if (!SaveWindowPicture(hTarget, argv[2]))
-    {
-        std::fprintf(stderr, "brivelle_win_capture: cannot write %s\n", argv[2]);
-        return 1;
-    }
-    return 0;
+    std::error_code ec;
+    std::filesystem::remove_all(work, ec);
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    return nResult;
 }

@@ -44,6 +44,8 @@ bool CFakeSystemServices::ShowOpenFileDialog(HWND hOwner, const std::wstring &fi
                                              size_t nBufferChars, std::vector<std::wstring> &paths)
 {
     m_openDialogs.push_back(OpenDialogCall{hOwner, filter, dwFlags, nBufferChars});
+    if (m_onOpenDialog)
+        m_onOpenDialog();
     if (m_bOpenConfirms)
         paths = m_openPaths;
     return m_bOpenConfirms;
@@ -53,6 +55,8 @@ bool CFakeSystemServices::ShowSaveFileDialog(HWND hOwner, const std::wstring &fi
                                              DWORD dwFlags, std::wstring &path)
 {
     m_saveDialogs.push_back(SaveDialogCall{hOwner, filter, defaultExt, dwFlags});
+    if (m_onSaveDialog)
+        m_onSaveDialog();
     if (m_bSaveConfirms)
         path = m_strSavePath;
     return m_bSaveConfirms;
@@ -327,4 +331,21 @@ COLORREF CCanvas::At(int x, int y) const
     ::GdiFlush();
     const DWORD v = m_pBits[y * m_nWidth + x];
     return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+Pixels CaptureClient(HWND hWnd)
+{
+    RECT rc{};
+    ::GetClientRect(hWnd, &rc);
+    HDC hWindowDC = ::GetDC(hWnd);
+    HDC hMemDC = ::CreateCompatibleDC(hWindowDC);
+    HBITMAP hBitmap = ::CreateCompatibleBitmap(hWindowDC, rc.right, rc.bottom);
+    HGDIOBJ hOld = ::SelectObject(hMemDC, hBitmap);
+    ::BitBlt(hMemDC, 0, 0, rc.right, rc.bottom, hWindowDC, 0, 0, SRCCOPY);
+    ::SelectObject(hMemDC, hOld);
+    ::DeleteDC(hMemDC);
+    ::ReleaseDC(hWnd, hWindowDC);
+    Pixels pixels = ReadPixels(hBitmap);
+    ::DeleteObject(hBitmap);
+    return pixels;
 }

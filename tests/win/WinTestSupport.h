@@ -65,6 +65,9 @@ class CFakeSystemServices : public ISystemServices
     int m_nMessageBoxAnswer = IDOK;
     // Called while a message box "shows", with the window that has the focus at that moment.
     std::function<void(const MessageBoxCall &)> m_onMessageBox;
+    // Called while the Open or Save As dialog "shows", before it answers.
+    std::function<void()> m_onOpenDialog;
+    std::function<void()> m_onSaveDialog;
 
     std::vector<MessageBoxCall> m_messageBoxes;
     std::vector<OpenDialogCall> m_openDialogs;
@@ -147,6 +150,8 @@ struct Pixels
     }
 };
 Pixels ReadPixels(HBITMAP hBitmap);
+// What a window shows on the screen now, client area only.
+Pixels CaptureClient(HWND hWnd);
 // A bitmap resource of the application, read as pixels.
 Pixels ResourcePixels(UINT nId);
 // A 32-bit DIB section of the given size filled with one colour, selected into a memory DC.
