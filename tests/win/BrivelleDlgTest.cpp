@@ -1,5 +1,6 @@
 // CBrivelleDlg: texts in both languages, the initial state, the data exchange and its failures, the
 // spins, Enter and Escape, the about box, the help button and the clean-up on destruction.
+#include "SlideDialogFixture.h"
 #include "WinTestSupport.h"
 
 #include "framework/Win32SystemServices.h"
@@ -16,25 +17,7 @@
 
 namespace
 {
-// Lets the tests read the dialog's members.
-class CTestBrivelleDlg : public CBrivelleDlg
-{
-  public:
-    using CBrivelleDlg::CBrivelleDlg;
-
-    CSlideModel &Model()
-    {
-        return m_model;
-    }
-    std::vector<std::wstring> &TempFrameFiles()
-    {
-        return m_tempFrameFiles;
-    }
-    HICON AppIcon() const
-    {
-        return m_hAppIcon;
-    }
-};
+using CTestBrivelleDlg = CSlideTestDlg;
 
 struct ButtonTexts
 {

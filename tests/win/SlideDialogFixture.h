@@ -37,6 +37,10 @@ class CSlideTestDlg : public CBrivelleDlg
     {
         return m_imageList.GetSafeHandle();
     }
+    HICON AppIcon() const
+    {
+        return m_hAppIcon;
+    }
 };
 
 class SlideDialogTest : public testing::Test

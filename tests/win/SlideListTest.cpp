@@ -323,3 +323,33 @@ TEST_F(SlideListTest, TheImageAreaShowsTheCurrentPictureStretchedOverItsWholeAre
     ::ImageList_Draw(m_dlg->Thumbnails(), 0, again.DC(), 0, 0, ILD_NORMAL);
     EXPECT_TRUE(ColoursClose(kRed, again.At(10, 5)));
 }
+
+TEST_F(SlideListTest, RealKeysAndClicksInTheListMoveTheCurrentSlideWithTheSelection)
+{
+    Open();
+    AddFiles({Picture("0.bmp", kRed), Picture("1.bmp", kGreen), Picture("2.bmp", kBlue)});
+    HWND hList = m_dlg->GetDlgItem(IDC_LIST_IMAGES);
+    ::SetFocus(hList);
+
+    ::SendMessageW(hList, WM_KEYDOWN, VK_RIGHT, 0);
+    ::SendMessageW(hList, WM_KEYUP, VK_RIGHT, 0);
+    PumpMessages(20);
+    EXPECT_EQ(1, m_dlg->Model().m_nCurSel);
+    EXPECT_EQ(1, SelectedItem()) << "the list's selection and the current slide move together";
+
+    RECT rc{};
+    rc.left = LVIR_ICON;
+    ::SendMessageW(hList, LVM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&rc));
+    const LPARAM lPoint = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    ::PostMessageW(hList, WM_LBUTTONUP, 0, lPoint);
+    ::SendMessageW(hList, WM_LBUTTONDOWN, MK_LBUTTON, lPoint);
+    PumpMessages(50);
+    EXPECT_EQ(2, m_dlg->Model().m_nCurSel);
+    EXPECT_EQ(2, SelectedItem());
+    EXPECT_TRUE(ColoursClose(kBlue, AreaColour(m_dlg->GetDlgItem(IDC_IMAGE_AREA))));
+
+    ::SendMessageW(hList, WM_KEYDOWN, VK_DELETE, 0);
+    PumpMessages(20);
+    EXPECT_EQ((std::vector<std::wstring>{L"0.bmp", L"1.bmp"}), SlideNames());
+    ExpectInStep();
+}
