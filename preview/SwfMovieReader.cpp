@@ -456,28 +456,44 @@ bool CSwfMovieReader::ClaimId(SwfMovieData &movie, uint16_t id, unsigned code, s
     return false;
 }
 
-bool CSwfMovieReader::DefineShape(SwfMovieData &movie, int version, size_t bodyOffset, size_t bodySize,
-                                  std::string &error)
+bool CSwfMovieReader::ReadDefinitionId(const SwfMovieData &movie, unsigned code, size_t bodyOffset, size_t bodySize,
+                                       uint16_t &id, std::string &error) const
 {
-    const unsigned code = version == 1 ? 2 : version == 2 ? 22 : 32;
-    const uint8_t *body = movie.bytes.data() + bodyOffset;
     if (bodySize < 2)
     {
         error = Truncated(bodyOffset + bodySize, code, m_uCurrentTag);
         return false;
     }
-    const uint16_t id = static_cast<uint16_t>(body[0] | (body[1] << 8));
+    const uint8_t *body = movie.bytes.data() + bodyOffset;
+    id = static_cast<uint16_t>(body[0] | (body[1] << 8));
+    return true;
+}
+
+std::string CSwfMovieReader::DefinitionError(const CSwfBitReader &r, unsigned code, uint16_t id,
+                                             const std::string &why) const
+{
+    if (r.Overrun())
+        return Truncated(r.OverrunOffset(), code, m_uCurrentTag);
+    return TagName(code) + " at byte " + std::to_string(m_uCurrentTag) + " (character " + std::to_string(id) +
+           "): " + why;
+}
+
+bool CSwfMovieReader::DefineShape(SwfMovieData &movie, int version, size_t bodyOffset, size_t bodySize,
+                                  std::string &error)
+{
+    const unsigned code = version == 1 ? 2 : version == 2 ? 22 : 32;
+    uint16_t id = 0;
+    if (!ReadDefinitionId(movie, code, bodyOffset, bodySize, id, error))
+        return false;
     if (!ClaimId(movie, id, code, bodyOffset, bodySize))
         return true;
-    CSwfBitReader r(body, bodySize, bodyOffset);
+    CSwfBitReader r(movie.bytes.data() + bodyOffset, bodySize, bodyOffset);
     SwfShapeDef shape;
     std::string why;
     std::vector<std::string> notes;
     if (!ParseShape(r, version, m_limits.uMaxEdges - m_uEdges, shape, why, notes))
     {
-        error = r.Overrun() ? Truncated(r.OverrunOffset(), code, m_uCurrentTag)
-                            : TagName(code) + " at byte " + std::to_string(m_uCurrentTag) + " (character " +
-                                  std::to_string(id) + "): " + why;
+        error = DefinitionError(r, code, id, why);
         return false;
     }
     for (const std::string &note : notes)
@@ -492,16 +508,12 @@ bool CSwfMovieReader::DefineButton(SwfMovieData &movie, int version, size_t body
                                    std::string &error)
 {
     const unsigned code = version == 1 ? 7 : 34;
-    const uint8_t *body = movie.bytes.data() + bodyOffset;
-    if (bodySize < 2)
-    {
-        error = Truncated(bodyOffset + bodySize, code, m_uCurrentTag);
+    uint16_t id = 0;
+    if (!ReadDefinitionId(movie, code, bodyOffset, bodySize, id, error))
         return false;
-    }
-    const uint16_t id = static_cast<uint16_t>(body[0] | (body[1] << 8));
     if (!ClaimId(movie, id, code, bodyOffset, bodySize))
         return true;
-    CSwfBitReader r(body, bodySize, bodyOffset);
+    CSwfBitReader r(movie.bytes.data() + bodyOffset, bodySize, bodyOffset);
     SwfButtonDef button;
     std::string why;
     std::vector<std::string> notes;
@@ -509,9 +521,7 @@ bool CSwfMovieReader::DefineButton(SwfMovieData &movie, int version, size_t body
     const bool ok = version == 1 ? ParseButton1(r, budget, button, why) : ParseButton2(r, budget, button, why, notes);
     if (!ok)
     {
-        error = r.Overrun() ? Truncated(r.OverrunOffset(), code, m_uCurrentTag)
-                            : TagName(code) + " at byte " + std::to_string(m_uCurrentTag) + " (character " +
-                                  std::to_string(id) + "): " + why;
+        error = DefinitionError(r, code, id, why);
         return false;
     }
     for (const std::string &note : notes)

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+class CSwfBitReader;
+
 // Reads uncompressed (FWS) and zlib-compressed (CWS) movies. A file whose structure does not hold
 // (a header or tag that runs past the end, a field that runs past its tag, a FileLength that differs
 // from the file) is refused with the reason. What the player cannot use but can step over (unknown tags,
@@ -36,6 +38,11 @@ class CSwfMovieReader
     bool AddControlTag(SwfMovieData &movie, const SwfControlTag &tag, std::string &error);
     // False (and a note) when the id is taken: identical bytes again are silent, other bytes are noted.
     bool ClaimId(SwfMovieData &movie, uint16_t id, unsigned code, size_t bodyOffset, size_t bodySize);
+    // The character id that opens a definition's body; false with the reason when the body is too short.
+    bool ReadDefinitionId(const SwfMovieData &movie, unsigned code, size_t bodyOffset, size_t bodySize, uint16_t &id,
+                          std::string &error) const;
+    // Why a definition could not be read: where it ran out, or what was wrong in it.
+    std::string DefinitionError(const CSwfBitReader &r, unsigned code, uint16_t id, const std::string &why) const;
     void Finish(SwfMovieData &movie);
     void Warn(SwfMovieData &movie, const std::string &text);
     std::string Truncated(size_t at, unsigned code, size_t tagOffset) const;
