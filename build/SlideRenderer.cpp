@@ -6,6 +6,7 @@
 #include "imaging/FileBytes.h"
 #include "imaging/ImageType.h"
 #include "imaging/JpegCodec.h"
+#include "imaging/PixelOps.h"
 #include "imaging/Picture.h"
 #include "swf/SWFAction.h"
 #include "swf/SWFBitmap.h"
@@ -67,7 +68,15 @@ bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileN
 
     CPicture picture(0);
     if (!picture.LoadForSize(imagePath.c_str(), type, width, height) ||
-        (picture.GetBpp() < 16 && !picture.IncreaseBpp(24)) || !picture.Resample(width, height, 0))
+        (picture.GetBpp() < 16 && !picture.IncreaseBpp(24)))
+    {
+        reason = picture.GetLastError();
+        return false;
+    }
+    // Transparent pixels become the movie's white before resampling, so the colours stored under them
+    // cannot bleed into the edges of what is visible.
+    ComposeOverWhite(picture.GetRaster());
+    if (!picture.Resample(width, height, 0))
     {
         reason = picture.GetLastError();
         return false;

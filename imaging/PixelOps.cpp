@@ -110,3 +110,25 @@ void DropOpaqueAlpha(Raster &raster)
     if (std::all_of(raster.alpha.begin(), raster.alpha.end(), [](uint8_t a) { return a == 255; }))
         raster.alpha.clear();
 }
+
+void ComposeOverWhite(Raster &raster)
+{
+    if (raster.bpp != 24 || !raster.HasAlpha() ||
+        raster.alpha.size() < static_cast<size_t>(raster.width) * static_cast<size_t>(raster.height))
+        return;
+    for (int y = 0; y < raster.height; ++y)
+    {
+        uint8_t *row = raster.Row(y);
+        const uint8_t *alpha = raster.alpha.data() + static_cast<size_t>(y) * static_cast<size_t>(raster.width);
+        for (int x = 0; x < raster.width; ++x)
+        {
+            const unsigned a = alpha[x];
+            for (int c = 0; c < 3; ++c)
+            {
+                uint8_t &v = row[3 * x + c];
+                v = static_cast<uint8_t>((v * a + 255 * (255 - a) + 127) / 255);
+            }
+        }
+    }
+    raster.alpha.clear();
+}

@@ -78,3 +78,5 @@ bool CheckDataPlausible(uint64_t decodedUnits, size_t fileSize, uint64_t maxRati
 
 // Removes an alpha plane in which every pixel is opaque.
 void DropOpaqueAlpha(Raster &raster);
+// Composes a 24-bit picture with an alpha plane over white and drops the plane; other pictures are left alone.
+void ComposeOverWhite(Raster &raster);
