@@ -1,8 +1,8 @@
 // Preparing one slide's picture: transparency meets the movie's white before the picture shrinks.
 #include "build/SlideRenderer.h"
 #include "imaging/FileBytes.h"
-#include "imaging/JpegCodec.h"
 #include "imaging/ImagingFixtures.h"
+#include "imaging/JpegCodec.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
