@@ -1,4 +1,10 @@
 // Separable fixed-point resampler: per-axis weight tables, two passes through 16-bit rows, SSE2 where built.
+// On 32-bit x86 this file is built twice, the second time with SSE2 and its public functions renamed;
+// the first copy hands over to the second when the processor has SSE2.
+#if defined(BRIVELLE_RESAMPLE_SSE2_COPY)
+#define ResampleRaster ResampleRasterSse2
+#define ResamplePlane ResamplePlaneSse2
+#endif
 #include "imaging/Resample.h"
 
 #include <algorithm>
@@ -578,8 +584,41 @@ bool IsSoundAxis(const ResampleAxis &axis, int srcCount)
 
 } // namespace
 
+#if defined(BRIVELLE_RESAMPLE_DISPATCH) && !defined(BRIVELLE_RESAMPLE_SSE2_COPY)
+bool ResampleRasterSse2(const Raster &src, int width, int height, Raster &dst);
+bool ResamplePlaneSse2(const uint8_t *src, size_t srcStride, int srcWidth, int srcHeight, int width, int height,
+                       uint8_t *dst, size_t dstStride, const ResampleAxis &axisX, const ResampleAxis &axisY);
+
+namespace
+{
+bool g_bSimdAllowed = true;
+
+bool UseSse2()
+{
+    static const bool bHasSse2 = __builtin_cpu_supports("sse2") != 0;
+    return bHasSse2 && g_bSimdAllowed;
+}
+} // namespace
+
+bool AllowResampleSimd(bool bAllow)
+{
+    g_bSimdAllowed = bAllow;
+    return true;
+}
+#elif !defined(BRIVELLE_RESAMPLE_SSE2_COPY)
+bool AllowResampleSimd(bool bAllow)
+{
+    static_cast<void>(bAllow);
+    return false;
+}
+#endif
+
 bool ResampleRaster(const Raster &src, int width, int height, Raster &dst)
 {
+#if defined(BRIVELLE_RESAMPLE_DISPATCH) && !defined(BRIVELLE_RESAMPLE_SSE2_COPY)
+    if (UseSse2())
+        return ResampleRasterSse2(src, width, height, dst);
+#endif
     std::string error;
     if (!IsWellFormed24(src) || !CheckPixelBudget(width, height, "resample", error))
         return false;
@@ -613,6 +652,10 @@ bool ResampleRaster(const Raster &src, int width, int height, Raster &dst)
 bool ResamplePlane(const uint8_t *src, size_t srcStride, int srcWidth, int srcHeight, int width, int height,
                    uint8_t *dst, size_t dstStride, const ResampleAxis &axisX, const ResampleAxis &axisY)
 {
+#if defined(BRIVELLE_RESAMPLE_DISPATCH) && !defined(BRIVELLE_RESAMPLE_SSE2_COPY)
+    if (UseSse2())
+        return ResamplePlaneSse2(src, srcStride, srcWidth, srcHeight, width, height, dst, dstStride, axisX, axisY);
+#endif
     std::string error;
     if (!src || !dst || !CheckPixelBudget(srcWidth, srcHeight, "resample", error) ||
         !CheckPixelBudget(width, height, "resample", error) || srcStride < static_cast<size_t>(srcWidth) ||

@@ -30,3 +30,7 @@ struct ResampleAxis
 // shorter than a row, or axes that do not fit the source.
 bool ResamplePlane(const uint8_t *src, size_t srcStride, int srcWidth, int srcHeight, int width, int height,
                    uint8_t *dst, size_t dstStride, const ResampleAxis &axisX, const ResampleAxis &axisY);
+
+// For tests: false makes the resampler use its portable code where it would choose a SIMD copy at run
+// time (32-bit x86 with SSE2). Returns false when there is no such choice in this build.
+bool AllowResampleSimd(bool bAllow);

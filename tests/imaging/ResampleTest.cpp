@@ -470,3 +470,35 @@ TEST(ResampleTest, PlaneRefusesBadArgumentsAndWritesNothing)
 }
 
 } // namespace
+
+TEST(ResampleTest, PortableAndSimdCopiesGiveTheSameBytes)
+{
+    if (!AllowResampleSimd(true))
+        GTEST_SKIP() << "this build has one copy of the resampler";
+    const Raster src = MakeRandom(301, 203, 11, true);
+    const std::pair<int, int> sizes[] = {{97, 61}, {640, 480}, {301, 100}, {17, 203}, {1, 1}};
+    for (const auto &[width, height] : sizes)
+    {
+        SCOPED_TRACE(testing::Message() << width << "x" << height);
+        Raster simd;
+        Raster portable;
+        ASSERT_TRUE(ResampleRaster(src, width, height, simd));
+        AllowResampleSimd(false);
+        const bool bPortable = ResampleRaster(src, width, height, portable);
+        std::vector<uint8_t> planeSimd(static_cast<size_t>(width) * static_cast<size_t>(height));
+        std::vector<uint8_t> planePortable(planeSimd.size());
+        const ResampleAxis axisX{src.width, width, static_cast<int64_t>(src.width) * width};
+        const ResampleAxis axisY{src.height, height, static_cast<int64_t>(src.height) * height};
+        const bool bPlanePortable =
+            ResamplePlane(src.alpha.data(), static_cast<size_t>(src.width), src.width, src.height, width, height,
+                          planePortable.data(), static_cast<size_t>(width), axisX, axisY);
+        AllowResampleSimd(true);
+        ASSERT_TRUE(bPortable);
+        ASSERT_TRUE(bPlanePortable);
+        ASSERT_TRUE(ResamplePlane(src.alpha.data(), static_cast<size_t>(src.width), src.width, src.height, width,
+                                  height, planeSimd.data(), static_cast<size_t>(width), axisX, axisY));
+        EXPECT_EQ(simd.pixels, portable.pixels);
+        EXPECT_EQ(simd.alpha, portable.alpha);
+        EXPECT_EQ(planeSimd, planePortable);
+    }
+}
