@@ -1,6 +1,18 @@
 // Display list changes of placements and removals.
 #include "preview/SwfDisplayList.h"
 
+void CSwfDisplayList::PlaceNew(const SwfControlTag &tag)
+{
+    SwfPlacement placement;
+    placement.characterId = tag.characterId;
+    if (tag.bHasMatrix)
+        placement.matrix = tag.matrix;
+    if (tag.bHasCxform)
+        placement.cxform = tag.cxform;
+    placement.bClipLayer = tag.bClipLayer;
+    m_entries[tag.depth] = placement;
+}
+
 void CSwfDisplayList::Apply(const SwfControlTag &tag)
 {
     if (tag.kind == SwfControlKind::Remove)
@@ -16,14 +28,7 @@ void CSwfDisplayList::Apply(const SwfControlTag &tag)
         // A new character on a free depth; on an occupied one the tag is ignored.
         if (!tag.bHasCharacter || it != m_entries.end())
             return;
-        SwfPlacement placement;
-        placement.characterId = tag.characterId;
-        if (tag.bHasMatrix)
-            placement.matrix = tag.matrix;
-        if (tag.bHasCxform)
-            placement.cxform = tag.cxform;
-        placement.bClipLayer = tag.bClipLayer;
-        m_entries[tag.depth] = placement;
+        PlaceNew(tag);
         return;
     }
     if (it == m_entries.end())
@@ -31,14 +36,7 @@ void CSwfDisplayList::Apply(const SwfControlTag &tag)
         // Moving an empty depth places the character when one is given.
         if (!tag.bHasCharacter)
             return;
-        SwfPlacement placement;
-        placement.characterId = tag.characterId;
-        if (tag.bHasMatrix)
-            placement.matrix = tag.matrix;
-        if (tag.bHasCxform)
-            placement.cxform = tag.cxform;
-        placement.bClipLayer = tag.bClipLayer;
-        m_entries[tag.depth] = placement;
+        PlaceNew(tag);
         return;
     }
     SwfPlacement &placement = it->second;

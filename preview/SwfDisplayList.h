@@ -40,5 +40,8 @@ class CSwfDisplayList
     }
 
   private:
+    // Puts the tag's character on its (free) depth.
+    void PlaceNew(const SwfControlTag &tag);
+
     std::map<uint16_t, SwfPlacement> m_entries;
 };
