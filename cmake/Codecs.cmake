@@ -17,17 +17,17 @@ if(NOT WIN32)
 endif()
 
 if(WIN32)
-  # Cross-built once by scripts/build-codecs into out/codecs/i686; a stamp newer than the script
-  # means the libraries are there and current.
-  set(BRIVELLE_CODECS_DIR ${CMAKE_SOURCE_DIR}/out/codecs/i686)
+  # Cross-built once by scripts/build-codecs into out/codecs/<processor>; a stamp newer than the
+  # script means the libraries are there and current.
+  set(BRIVELLE_CODECS_DIR ${CMAKE_SOURCE_DIR}/out/codecs/${CMAKE_SYSTEM_PROCESSOR})
   set(codecs_script ${CMAKE_SOURCE_DIR}/scripts/build-codecs)
   set(codecs_stamp ${BRIVELLE_CODECS_DIR}/.complete)
   if(NOT EXISTS ${codecs_stamp} OR ${codecs_script} IS_NEWER_THAN ${codecs_stamp})
     message(STATUS "Building the codec libraries for Windows (scripts/build-codecs)")
-    execute_process(COMMAND ${codecs_script} RESULT_VARIABLE codecs_result)
+    execute_process(COMMAND ${codecs_script} ${CMAKE_SYSTEM_PROCESSOR} RESULT_VARIABLE codecs_result)
     if(NOT codecs_result EQUAL 0)
       message(FATAL_ERROR "scripts/build-codecs failed (exit ${codecs_result}); the Windows build needs "
-                          "its codec libraries in out/codecs/i686. See out/codecs/build.log.")
+                          "its codec libraries in ${BRIVELLE_CODECS_DIR}. See out/codecs/build.log.")
     endif()
   endif()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${codecs_script})
@@ -35,7 +35,7 @@ if(WIN32)
   function(brivelle_codec name file)
     set(path ${BRIVELLE_CODECS_DIR}/lib/${file})
     if(NOT EXISTS ${path})
-      message(FATAL_ERROR "Codec library ${path} is missing; run scripts/build-codecs --force")
+      message(FATAL_ERROR "Codec library ${path} is missing; run scripts/build-codecs --force ${CMAKE_SYSTEM_PROCESSOR}")
     endif()
     add_library(brivelle::${name} STATIC IMPORTED GLOBAL)
     set_target_properties(brivelle::${name} PROPERTIES IMPORTED_LOCATION ${path} INTERFACE_INCLUDE_DIRECTORIES

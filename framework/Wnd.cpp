@@ -10,7 +10,20 @@
 namespace
 {
 constexpr UINT_PTR kSubclassId = 0x42524956; // one link per window
+
+// The x86_64 import library of mingw-w64 lacks GetWindowSubclass; comctl32 exports it as ordinal 411.
+BOOL GetSubclassData(HWND hWnd, SUBCLASSPROC proc, DWORD_PTR *pdwRefData)
+{
+#if defined(_WIN64)
+    using GetWindowSubclassFn = BOOL(WINAPI *)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR *);
+    static const auto getWindowSubclass = reinterpret_cast<GetWindowSubclassFn>(reinterpret_cast<void *>(
+        ::GetProcAddress(::GetModuleHandleW(L"comctl32.dll"), MAKEINTRESOURCEA(411))));
+    return getWindowSubclass != nullptr && getWindowSubclass(hWnd, proc, kSubclassId, pdwRefData);
+#else
+    return ::GetWindowSubclass(hWnd, proc, kSubclassId, pdwRefData);
+#endif
 }
+} // namespace
 
 CWnd::~CWnd()
 {
@@ -68,7 +81,7 @@ CWnd *CWnd::FromHandlePermanent(HWND hWnd)
     if (hWnd == nullptr)
         return nullptr;
     DWORD_PTR dwRefData = 0;
-    if (::GetWindowSubclass(hWnd, SubclassProc, kSubclassId, &dwRefData))
+    if (GetSubclassData(hWnd, SubclassProc, &dwRefData))
         return reinterpret_cast<CWnd *>(dwRefData);
     if (::GetClassLongPtrW(hWnd, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(StaticWndProc))
         return reinterpret_cast<CWnd *>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
