@@ -3,11 +3,12 @@
 
 #include "swf/SWFObject.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
-// A bitmap definition read from a JPEG file at construction. The file is not parsed: the tag holds
-// FF D9 FF D8, the whole file and FF D9. A file that cannot be opened, reads short or is too large
+// A bitmap definition from a JPEG, given as a file or as bytes. The JPEG is not parsed: the tag holds
+// FF D9 FF D8, the whole JPEG and FF D9. A file that cannot be opened, reads short or is too large
 // for the tag gives an empty definition (GetLength 0) that the movie skips.
 class CSWFBitmap : public CSWFObject
 {
@@ -17,11 +18,16 @@ class CSWFBitmap : public CSWFObject
 
     // jpegPath is UTF-8. The file is read and closed here; it may be deleted afterwards.
     CSWFBitmap(uint16_t characterId, const char *jpegPath);
+    // The JPEG's bytes, copied into the tag.
+    CSWFBitmap(uint16_t characterId, const uint8_t *jpeg, size_t size);
     ~CSWFBitmap() override;
 
     const unsigned char *GetData() override;
     int GetLength() const override;
 
   private:
+    // Starts the tag of a JPEG of `size` bytes: header, id and markers, with room for the rest.
+    static std::vector<unsigned char> TagLead(uint16_t characterId, size_t size);
+
     std::vector<unsigned char> m_data;
 };

@@ -45,6 +45,8 @@ TEST(SWFBitmapTest, WrapsTheFileBytesBetweenJpegMarkers)
         EXPECT_TRUE(tag.substr(12, row.contents.size()) == row.contents);
         EXPECT_EQ(Hex(tag.substr(tag.size() - 2)), "FF D9");
         EXPECT_EQ(bitmap.GetKind(), CSWFObject::kBitmap);
+        CSWFBitmap fromBytes(row.id, reinterpret_cast<const uint8_t *>(row.contents.data()), row.contents.size());
+        EXPECT_TRUE(BytesOf(fromBytes) == tag) << "the same JPEG given as bytes makes another tag";
     }
 }
 
