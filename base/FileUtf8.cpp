@@ -1,12 +1,13 @@
 // File access by UTF-8 path, portable part.
 #include "base/FileUtf8.h"
 
-#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <filesystem>
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +41,67 @@ int64_t TellFile64(FILE *file)
 {
     return static_cast<int64_t>(ftello(file));
 }
+
+FILE *CreateNewFileUtf8(const char *path)
+{
+    const int fd = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    FILE *file = fdopen(fd, "wb");
+    if (!file)
+    {
+        const int code = errno;
+        close(fd);
+        unlink(path);
+        errno = code;
+    }
+    return file;
+}
+
+bool MakePrivateFolderUtf8(const char *path)
+{
+    return mkdir(path, 0700) == 0;
+}
+
+FileKind GetFileKindUtf8(const char *path)
+{
+    struct stat st;
+    if (stat(path, &st) != 0)
+        return FileKind::kMissing;
+    if (S_ISREG(st.st_mode))
+        return FileKind::kRegular;
+    if (S_ISDIR(st.st_mode))
+        return FileKind::kFolder;
+    if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))
+        return FileKind::kStream;
+    return FileKind::kOther;
+}
+
+bool IsWritableUtf8(const char *path)
+{
+    // A file whose mode lets nobody write it is read-only for a privileged process too.
+    struct stat st;
+    return faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0 && stat(path, &st) == 0 && (st.st_mode & 0222) != 0;
+}
+
+void CopyPermissionsUtf8(const char *from, FILE *to)
+{
+    struct stat st;
+    if (stat(from, &st) != 0 || !S_ISREG(st.st_mode))
+        return;
+    const int fd = fileno(to);
+    // Only a privileged process can give the file another owner; anyone else stays its owner. The owner
+    // goes first, as a change of owner clears the set-id bits.
+    const bool sameOwner = fchown(fd, st.st_uid, st.st_gid) == 0;
+    (void)sameOwner;
+    fchmod(fd, st.st_mode & 07777);
+}
+
+std::string SystemTempFolderUtf8()
+{
+    const char *folder = std::getenv("TMPDIR");
+    return folder && *folder ? folder : "/tmp";
+}
 #endif
 
 int64_t FileSize64(FILE *file)
@@ -52,62 +114,15 @@ int64_t FileSize64(FILE *file)
     return size;
 }
 
-bool CopyFileReplaceUtf8(const char *from, const char *to, std::string &error)
+bool RemoveTreeUtf8(const char *path)
 {
-    std::string target = to ? to : "";
-    FILE *in = OpenFileUtf8(from, "rb");
-    if (!in)
-    {
-        error = std::string("cannot read ") + (from ? from : "") + ": " + std::strerror(errno);
-        return false;
-    }
-    // A sibling name that no other copy uses at the same time.
-    static std::atomic<unsigned> counter{0};
-    std::string partial;
-    FILE *out = nullptr;
-    for (int attempt = 0; attempt < 100 && !out; ++attempt)
-    {
-        partial = target + ".part" + std::to_string(counter++);
-        if (!PathExistsUtf8(partial.c_str()))
-            out = OpenFileUtf8(partial.c_str(), "wb");
-    }
-    if (!out)
-    {
-        error = "cannot write " + target + ": " + std::strerror(errno);
-        std::fclose(in);
-        return false;
-    }
-    std::vector<char> buffer(1 << 16);
-    bool ok = true;
-    for (;;)
-    {
-        size_t n = std::fread(buffer.data(), 1, buffer.size(), in);
-        if (n > 0 && std::fwrite(buffer.data(), 1, n, out) != n)
-        {
-            ok = false;
-            break;
-        }
-        if (n < buffer.size())
-        {
-            ok = !std::ferror(in);
-            break;
-        }
-    }
-    int savedErrno = errno;
-    std::fclose(in);
-    if (std::fflush(out) != 0)
-        ok = false;
-    if (std::fclose(out) != 0)
-        ok = false;
-    if (ok && !RenameFileUtf8(partial.c_str(), target.c_str()))
-    {
-        savedErrno = errno;
-        ok = false;
-    }
-    if (!ok)
-    {
-        RemoveFileUtf8(partial.c_str());
-        error = "cannot write " + target + ": " + std::strerror(savedErrno ? savedErrno : EIO);
-    }
-    return ok;
+    std::error_code ec;
+    const std::filesystem::path tree = std::filesystem::u8path(path);
+    std::filesystem::remove_all(tree, ec);
+    return !std::filesystem::exists(std::filesystem::symlink_status(tree, ec));
+}
+
+std::string ErrnoText(int code)
+{
+    return std::strerror(code ? code : EIO);
 }

@@ -26,6 +26,37 @@ int64_t TellFile64(FILE *file);
 // Size of an open stream in bytes, or -1. The position is left at the start.
 int64_t FileSize64(FILE *file);
 
-// Copies a file so that the target is either the complete copy or left as it was: the bytes go to a
-// new file beside the target, which then replaces it. Returns false with a message on failure.
-bool CopyFileReplaceUtf8(const char *from, const char *to, std::string &error);
+// Creates a file that does not exist yet, for writing, in one step (O_EXCL, CREATE_NEW): never a file
+// someone else made. Null with errno set on failure (EEXIST when the name is taken).
+FILE *CreateNewFileUtf8(const char *path);
+
+// Makes a folder that does not exist yet; where the system has modes, only its owner may enter it
+// (0700). False with errno set (EEXIST when the name is taken).
+bool MakePrivateFolderUtf8(const char *path);
+
+// Removes a file or a folder with everything in it. True when nothing of it is left.
+bool RemoveTreeUtf8(const char *path);
+
+enum class FileKind
+{
+    kMissing,
+    kRegular,
+    kFolder,
+    kStream, // a FIFO or a character device: written as a stream, never replaced
+    kOther,
+};
+// What a UTF-8 path names, links followed.
+FileKind GetFileKindUtf8(const char *path);
+
+// False when an existing file may not be written by this process, or its mode lets nobody write it
+// (read-only).
+bool IsWritableUtf8(const char *path);
+
+// Gives an open new file the permission bits (and, where allowed, the owner) of an existing file.
+void CopyPermissionsUtf8(const char *from, FILE *to);
+
+// The system's temporary folder (TMPDIR or /tmp; on Windows GetTempPath), as UTF-8.
+std::string SystemTempFolderUtf8();
+
+// The text of an errno value; EIO's when it is 0.
+std::string ErrnoText(int code);

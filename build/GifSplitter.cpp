@@ -2,45 +2,19 @@
 #include "build/GifSplitter.h"
 
 #include "base/FileUtf8.h"
+#include "base/Path.h"
+#include "base/PrivateFolder.h"
 #include "base/Utf8.h"
 #include "imaging/Picture.h"
 
-#include <atomic>
-#include <chrono>
 #include <cwctype>
 #include <filesystem>
-#include <random>
 
 namespace fs = std::filesystem;
 
 namespace
 {
-wchar_t SeparatorOf(const std::wstring &folder)
-{
-    if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/'))
-        return folder.back();
-    return static_cast<wchar_t>(fs::path::preferred_separator);
-}
-
-// A new folder inside the temporary folder, or empty when none can be made.
-std::wstring MakeFrameFolder(const std::wstring &tempFolder)
-{
-    static std::atomic<unsigned> counter{0};
-    std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                        (counter++ * 2654435761u));
-    const wchar_t sep = SeparatorOf(tempFolder);
-    std::wstring parent = tempFolder;
-    if (!parent.empty() && parent.back() != sep)
-        parent.push_back(sep);
-    for (int attempt = 0; attempt < 50; ++attempt)
-    {
-        std::wstring candidate = parent + L"brivelle-frames-" + std::to_wstring(random() % 100000000u);
-        std::error_code ec;
-        if (fs::create_directory(fs::u8path(Utf8FromWide(candidate)), ec))
-            return candidate + sep;
-    }
-    return std::wstring();
-}
+const char kFrameFolderPrefix[] = "brivelle-frames-";
 
 bool EndsWithGif(const std::wstring &path)
 {
@@ -70,13 +44,14 @@ GifSplit SplitAnimatedGif(const std::wstring &folder, const std::wstring &fileNa
         return split;
     }
 
-    std::wstring frameFolder = MakeFrameFolder(tempFolder);
-    if (frameFolder.empty())
+    std::string folderUtf8, error;
+    if (!MakePrivateFolder(Utf8FromWide(tempFolder), kFrameFolderPrefix, folderUtf8, error))
     {
         split.frameErrors.push_back(Utf8FromWide(fileName) + ": cannot make a folder for its frames in " +
-                                    Utf8FromWide(tempFolder));
+                                    Utf8FromWide(tempFolder) + " (" + error + ")");
         return split;
     }
+    const std::wstring frameFolder = WideFromUtf8(folderUtf8);
     const std::wstring base = fileName.size() >= 4 ? fileName.substr(0, fileName.size() - 4) : std::wstring();
     for (int j = 0; j < picture.GetNumFrames(); ++j)
     {
@@ -88,7 +63,7 @@ GifSplit SplitAnimatedGif(const std::wstring &folder, const std::wstring &fileNa
                                         " cannot be read");
             continue;
         }
-        std::wstring path = frameFolder + name;
+        std::wstring path = JoinPath(frameFolder, name);
         if (!frame->Save(Utf8FromWide(path).c_str(), 2))
         {
             split.frameErrors.push_back(frame->GetLastError());
@@ -117,7 +92,7 @@ void DeleteFrameFiles(const std::vector<std::wstring> &frameFiles)
         // The frame folder goes with its last file; remove() leaves a folder that is not empty.
         std::error_code ec;
         fs::path parent = fs::u8path(u8).parent_path();
-        if (parent.filename().u8string().rfind(u8"brivelle-frames-", 0) == 0)
+        if (parent.filename().u8string().rfind(kFrameFolderPrefix, 0) == 0)
             fs::remove(parent, ec);
     }
 }

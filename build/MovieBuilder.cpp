@@ -1,7 +1,10 @@
 // The build engine: checks, the parallel picture pipeline, the ordered tag stream, clean-up and copy.
 #include "build/MovieBuilder.h"
 
+#include "base/FileIdentity.h"
+#include "base/FileReplacement.h"
 #include "base/FileUtf8.h"
+#include "base/Idna.h"
 #include "base/Utf8.h"
 #include "build/SlideRenderer.h"
 #include "imaging/JpegCodec.h"
@@ -10,123 +13,19 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
+#include <cctype>
+#include <cerrno>
 #include <condition_variable>
-#include <cwctype>
 #include <exception>
-#include <filesystem>
 #include <mutex>
 #include <new>
-#include <random>
-#include <set>
 #include <thread>
-
-namespace fs = std::filesystem;
 
 namespace
 {
 std::string SlideName(const std::vector<ImageItem> &slides, size_t index)
 {
     return "slide " + std::to_string(index + 1) + " (" + Utf8FromWide(slides[index].strFileName) + ")";
-}
-
-// A folder of the run inside the temporary folder, removed with its contents when the run ends.
-class CRunFolder
-{
-  public:
-    explicit CRunFolder(const std::string &parent)
-    {
-        static std::atomic<unsigned> counter{0};
-        std::mt19937 random(static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                            (counter++ * 2654435761u));
-        for (int attempt = 0; attempt < 50; ++attempt)
-        {
-            std::string name = "brivelle-" + std::to_string(random() % 100000000u);
-            fs::path candidate = fs::u8path(parent + name);
-            std::error_code ec;
-            if (fs::create_directory(candidate, ec))
-            {
-                m_path = candidate;
-                auto u8 = candidate.u8string();
-                m_strPath = std::string(u8.begin(), u8.end());
-                m_strPath.push_back(static_cast<char>(fs::path::preferred_separator));
-                return;
-            }
-            if (!fs::exists(candidate, ec))
-            {
-                m_strError = ec.message();
-                return;
-            }
-        }
-        m_strError = "no free name";
-    }
-    ~CRunFolder()
-    {
-        if (!m_path.empty())
-        {
-            std::error_code ec;
-            fs::remove_all(m_path, ec);
-        }
-    }
-    CRunFolder(const CRunFolder &) = delete;
-    CRunFolder &operator=(const CRunFolder &) = delete;
-
-    bool Ok() const
-    {
-        return !m_path.empty();
-    }
-    const std::string &Path() const
-    {
-        return m_strPath;
-    }
-    const std::string &Error() const
-    {
-        return m_strError;
-    }
-
-  private:
-    fs::path m_path;
-    std::string m_strPath;
-    std::string m_strError;
-};
-
-// One temporary JPEG name per slide inside the run folder; names that would collide (same name,
-// or names differing only in letter case or extension) get a number.
-std::vector<std::string> TempJpegPaths(const std::vector<ImageItem> &slides, const std::string &folder)
-{
-    std::vector<std::string> paths;
-    paths.reserve(slides.size());
-    std::set<std::wstring> used;
-    for (const ImageItem &slide : slides)
-    {
-        std::wstring name = TempJpegName(slide.strFileName);
-        std::wstring stem = name.substr(0, name.size() - 3);
-        if (!stem.empty() && stem.back() == L'.')
-            stem.pop_back();
-        for (int k = 2;; ++k)
-        {
-            std::wstring key = name;
-            for (wchar_t &c : key)
-                c = static_cast<wchar_t>(std::towlower(c));
-            if (used.insert(key).second)
-                break;
-            name = stem + L"-" + std::to_wstring(k) + L".jpg";
-        }
-        paths.push_back(folder + Utf8FromWide(name));
-    }
-    return paths;
-}
-
-bool WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
-{
-    FILE *file = OpenFileUtf8(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = std::fclose(file) == 0 && ok;
-    if (!ok)
-        RemoveFileUtf8(path.c_str());
-    return ok;
 }
 
 // A white picture of the movie's size, encoded once per run, for slides that cannot be read.
@@ -136,7 +35,8 @@ class CBlankPicture
     CBlankPicture(int width, int height) : m_nWidth(width), m_nHeight(height)
     {
     }
-    bool WriteTo(const std::string &path)
+    // The picture's JPEG bytes; empty when it cannot be made.
+    const std::vector<uint8_t> &Bytes()
     {
         std::call_once(m_once, [this] {
             Raster white;
@@ -149,7 +49,7 @@ class CBlankPicture
             if (!EncodeJpeg(white, 90, m_bytes, error))
                 m_bytes.clear();
         });
-        return !m_bytes.empty() && WriteBytes(path, m_bytes);
+        return m_bytes;
     }
 
   private:
@@ -164,6 +64,7 @@ struct SlideWork
     bool bDone = false;
     bool bReadable = false;
     std::string strReason;
+    std::vector<uint8_t> jpeg; // the slide's picture, or the blank one
 };
 
 // Prepares slide pictures on worker threads, at most `window` slides ahead of the writer, so
@@ -171,8 +72,7 @@ struct SlideWork
 class CPicturePipeline
 {
   public:
-    CPicturePipeline(const BuildJob &job, const std::vector<std::string> &jpegPaths, CBlankPicture &blank)
-        : m_job(job), m_jpegPaths(jpegPaths), m_blank(blank), m_work(job.slides.size())
+    CPicturePipeline(const BuildJob &job, CBlankPicture &blank) : m_job(job), m_blank(blank), m_work(job.slides.size())
     {
         unsigned threads = job.nJobs > 0 ? static_cast<unsigned>(job.nJobs) : std::thread::hardware_concurrency();
         threads = std::max(1u, std::min<unsigned>(threads, 64));
@@ -194,12 +94,12 @@ class CPicturePipeline
     CPicturePipeline(const CPicturePipeline &) = delete;
     CPicturePipeline &operator=(const CPicturePipeline &) = delete;
 
-    // Waits for slide i's picture and returns its outcome.
+    // Waits for slide i's picture and hands its outcome over.
     SlideWork Wait(size_t i)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         m_changed.wait(lock, [&] { return m_work[i].bDone; });
-        return m_work[i];
+        return std::move(m_work[i]);
     }
     // Slide i's tags are written: the workers may run one slide further ahead.
     void Written(size_t i)
@@ -234,7 +134,9 @@ class CPicturePipeline
             {
                 result.bReadable =
                     PrepareSlidePicture(Utf8FromWide(slide.FullPath()), slide.strFileName, m_job.settings.nWidth,
-                                        m_job.settings.nHeight, m_jpegPaths[i], buffers, result.strReason);
+                                        m_job.settings.nHeight, buffers, result.strReason);
+                if (result.bReadable)
+                    result.jpeg = buffers.jpeg;
             }
             catch (const std::bad_alloc &)
             {
@@ -246,10 +148,9 @@ class CPicturePipeline
             }
             if (!result.bReadable)
             {
-                RemoveFileUtf8(m_jpegPaths[i].c_str());
                 try
                 {
-                    m_blank.WriteTo(m_jpegPaths[i]);
+                    result.jpeg = m_blank.Bytes();
                 }
                 catch (const std::exception &)
                 {
@@ -265,7 +166,6 @@ class CPicturePipeline
     }
 
     const BuildJob &m_job;
-    const std::vector<std::string> &m_jpegPaths;
     CBlankPicture &m_blank;
     std::vector<SlideWork> m_work;
     std::mutex m_mutex;
@@ -285,13 +185,6 @@ void RunBuild(const BuildJob &job, BuildReport &report)
     const long framesPerSlide = settings.bFpsMode ? 1 : std::max(1, settings.nDelay);
     report.nFrames = static_cast<long>(count) * framesPerSlide;
 
-    CRunFolder folder(job.strTempFolder);
-    if (!folder.Ok())
-    {
-        report.strError = "cannot make a temporary folder in " + job.strTempFolder + ": " + folder.Error();
-        return;
-    }
-    const std::vector<std::string> jpegPaths = TempJpegPaths(job.slides, folder.Path());
     std::vector<std::string> addresses;
     addresses.reserve(count);
     for (const ImageItem &slide : job.slides)
@@ -301,10 +194,12 @@ void RunBuild(const BuildJob &job, BuildReport &report)
     try
     {
         CSWFMovie movie;
+        errno = 0;
         if (!movie.Open(job.strTempMovie.c_str(), static_cast<float>(settings.nWidth),
                         static_cast<float>(settings.nHeight), static_cast<unsigned char>(report.nRate)))
         {
-            report.strError = "cannot create the movie file " + job.strTempMovie;
+            report.strWriteError = ErrnoText(errno);
+            report.strError = "cannot create the movie file " + job.strTempMovie + ": " + report.strWriteError;
             return;
         }
         movieOpened = true;
@@ -312,27 +207,31 @@ void RunBuild(const BuildJob &job, BuildReport &report)
 
         CBlankPicture blank(settings.nWidth, settings.nHeight);
         {
-            CPicturePipeline pipeline(job, jpegPaths, blank);
+            CPicturePipeline pipeline(job, blank);
             uint16_t id = 1;
-            for (size_t i = 0; i < count; ++i)
+            // Only the movie's writes touch errno on this thread from here on: a failed one leaves its reason.
+            errno = 0;
+            for (size_t i = 0; i < count && !report.bStopped; ++i)
             {
                 SlideWork work = pipeline.Wait(i);
                 if (!work.bReadable)
                     report.unreadable.push_back({i, Utf8FromWide(job.slides[i].FullPath()), work.strReason});
-                RenderSlide(movie, jpegPaths[i], addresses[i], settings.nWidth, settings.nHeight, settings.bFpsMode,
+                RenderSlide(movie, work.jpeg, addresses[i], settings.nWidth, settings.nHeight, settings.bFpsMode,
                             settings.nDelay, id);
-                RemoveFileUtf8(jpegPaths[i].c_str());
                 pipeline.Written(i);
                 if (job.progress)
                     job.progress(i + 1, count);
+                report.bStopped = job.stop && job.stop();
             }
         }
+        const int writeErrno = errno;
         movie.Close();
-        if (movie.HasWriteError())
+        if (report.bStopped)
+            report.strError = "the build was stopped";
+        else if (movie.HasWriteError())
         {
-            report.strError = "cannot write the movie file " + job.strTempMovie + " (is the disk full?)";
-            RemoveFileUtf8(job.strTempMovie.c_str());
-            return;
+            report.strWriteError = ErrnoText(writeErrno ? writeErrno : errno);
+            report.strError = "cannot write the movie file " + job.strTempMovie + ": " + report.strWriteError;
         }
     }
     catch (const std::bad_alloc &)
@@ -356,13 +255,53 @@ void RunBuild(const BuildJob &job, BuildReport &report)
                                                       report.strCopyError))
         report.bCopyFailed = true;
 }
+// Why the job's output or temporary movie would overwrite one of its pictures or each other, or empty.
+std::string CheckPaths(const BuildJob &job)
+{
+    std::vector<std::string> pictures;
+    pictures.reserve(job.slides.size());
+    for (const ImageItem &slide : job.slides)
+        pictures.push_back(Utf8FromWide(slide.FullPath()));
+    for (const std::string *file : {&job.strOutput, &job.strTempMovie})
+    {
+        const long same = file->empty() ? -1 : FindSameFile(*file, pictures);
+        if (same >= 0)
+            return *file + " is also an input: " + pictures[static_cast<size_t>(same)];
+    }
+    if (!job.strOutput.empty() && FindSameFile(job.strOutput, {job.strTempMovie}) == 0)
+        return job.strOutput + " is the temporary movie, which is made first and then copied";
+    return std::string();
+}
+
 } // namespace
 
 std::string EncodeAddress(const std::wstring &url)
 {
     static const char digits[] = "0123456789ABCDEF";
+    std::string text = Utf8FromWide(url);
+    // The host of "scheme://[user@]host[:port]/...": an IPv6 literal in brackets stays as it is.
+    const size_t schemeEnd = text.find("://");
+    const size_t schemeLength =
+        text.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-.");
+    if (schemeEnd != std::string::npos && schemeEnd > 0 && schemeLength == schemeEnd &&
+        std::isalpha(static_cast<unsigned char>(text[0])))
+    {
+        const size_t authority = schemeEnd + 3;
+        const size_t authorityEnd = std::min(text.find_first_of("/?#", authority), text.size());
+        const size_t at = text.rfind('@', authorityEnd - 1);
+        const size_t host = at != std::string::npos && at >= authority ? at + 1 : authority;
+        size_t hostEnd = text.rfind(':', authorityEnd - 1);
+        if (hostEnd == std::string::npos || hostEnd < host)
+            hostEnd = authorityEnd;
+        const std::string name = text.substr(host, hostEnd - host);
+        std::string ascii;
+        const bool international =
+            std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        if (international && HostToAscii(name, ascii))
+            text.replace(host, hostEnd - host, ascii);
+    }
     std::string out;
-    for (unsigned char c : Utf8FromWide(url))
+    for (unsigned char c : text)
     {
         if (c < 0x80)
             out.push_back(static_cast<char>(c));
@@ -384,10 +323,10 @@ std::string CheckBuild(const std::vector<ImageItem> &slides, const BuildSettings
         return "too many slides: " + std::to_string(slides.size()) + " (a movie holds at most " +
                std::to_string(kMaxSlides) + ")";
     const std::string size = std::to_string(settings.nWidth) + " x " + std::to_string(settings.nHeight);
-    if (settings.nWidth < 1 || settings.nHeight < 1 || settings.nWidth > kMaxMovieSide ||
-        settings.nHeight > kMaxMovieSide)
-        return "a movie of " + size + " pixels cannot be made (each side must be 1 to " +
-               std::to_string(kMaxMovieSide) + " pixels)";
+    if (settings.nWidth < kMinMovieSize || settings.nHeight < kMinMovieSize || settings.nWidth > kMaxMovieSize ||
+        settings.nHeight > kMaxMovieSize)
+        return "a movie of " + size + " pixels cannot be made (each side must be " + std::to_string(kMinMovieSize) +
+               " to " + std::to_string(kMaxMovieSize) + " pixels)";
     if (static_cast<uint64_t>(settings.nWidth) * static_cast<uint64_t>(settings.nHeight) > kMaxImagePixels)
         return "a movie of " + size + " pixels cannot be made (at most 100 million pixels)";
     if (settings.bFpsMode && (settings.nFps < 1 || settings.nFps > kMaxFrameRate))
@@ -410,10 +349,26 @@ std::string CheckBuild(const std::vector<ImageItem> &slides, const BuildSettings
     return std::string();
 }
 
+long FindSameFile(const std::string &output, const std::vector<std::string> &inputs)
+{
+    FileIdentity target;
+    if (!GetFileIdentity(output.c_str(), target))
+        return -1;
+    for (size_t i = 0; i < inputs.size(); ++i)
+    {
+        FileIdentity input;
+        if (GetFileIdentity(inputs[i].c_str(), input) && input == target)
+            return static_cast<long>(i);
+    }
+    return -1;
+}
+
 BuildReport BuildMovieFile(const BuildJob &job)
 {
     BuildReport report;
     report.strError = CheckBuild(job.slides, job.settings);
+    if (report.strError.empty())
+        report.strError = CheckPaths(job);
     if (report.strError.empty())
         RunBuild(job, report);
     return report;

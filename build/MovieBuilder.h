@@ -2,6 +2,7 @@
 #pragma once
 
 #include "build/ImageItem.h"
+#include "build/SlideModel.h"
 
 #include <cstddef>
 #include <functional>
@@ -12,7 +13,6 @@
 constexpr int kMaxFrameRate = 255;          // whole frames per second in the 8.8 header field
 constexpr long kMaxFrames = 65535;          // 16-bit frame count
 constexpr size_t kMaxSlides = 21845;        // three 16-bit character ids per slide
-constexpr int kMaxMovieSide = 65535;        // the JPEG limit
 constexpr size_t kMaxAddressBytes = 65525;  // a GetURL payload and its button entry stay 16-bit
 
 struct BuildSettings
@@ -29,11 +29,11 @@ struct BuildJob
 {
     std::vector<ImageItem> slides;
     BuildSettings settings;
-    std::string strTempFolder;   // the run's private folder for slide JPEGs is made inside it
     std::string strTempMovie;    // the movie is written here first
     std::string strOutput;       // then copied here; empty: no copy
     int nJobs = 0;               // worker threads for the pictures; 0: one per core
     std::function<void(size_t done, size_t total)> progress; // after each slide's tags
+    std::function<bool()> stop; // asked after each slide's tags: true ends the run, writing nothing
 };
 
 struct SlideProblem
@@ -47,6 +47,8 @@ struct BuildReport
 {
     int nResult = 0;                     // 1: the movie was written; 0: the run stopped early
     std::string strError;                // why the run stopped, when nResult is 0
+    std::string strWriteError;           // it stopped because the temporary movie could not be written: why
+    bool bStopped = false;               // it stopped because `stop` said so
     std::vector<SlideProblem> unreadable; // slides shown blank (white), with their frames and links
     bool bCopyFailed = false;            // the movie exists at strTempMovie but not at strOutput
     std::string strCopyError;
@@ -58,10 +60,16 @@ struct BuildReport
 // Checked before anything is written.
 std::string CheckBuild(const std::vector<ImageItem> &slides, const BuildSettings &settings);
 
+// The first of `inputs` (UTF-8 paths) that is the same file as `output`, found by file identity
+// whatever the names; -1 when none is (or when `output` does not exist).
+long FindSameFile(const std::string &output, const std::vector<std::string> &inputs);
+
 // Writes the movie: white background, every slide in order (pictures prepared in parallel, tags
-// written in slide order), then the copy to the output path. Temporary slide JPEGs live in a
-// private folder that is removed at the end, also when the run stops early.
+// written in slide order), then the copy to the output path. Each slide's JPEG stays in memory. The
+// output and the temporary movie are first checked against every slide's file: a run that would
+// overwrite a picture writes nothing.
 BuildReport BuildMovieFile(const BuildJob &job);
 
-// An address as the movie stores it: ASCII byte for byte, anything else as percent-encoded UTF-8.
+// An address as the movie stores it: the host name of a "scheme://" address with characters outside
+// ASCII in its IDNA form, the rest ASCII byte for byte and anything else as percent-encoded UTF-8.
 std::string EncodeAddress(const std::wstring &url);

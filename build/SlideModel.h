@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-// Ranges the settings' data exchange checks.
+// Ranges the settings' data exchange checks. The largest side is the largest picture libjpeg can
+// write; the build engine and brivelle-cli take the same range.
 constexpr int kMinMovieSize = 8;
-constexpr int kMaxMovieSize = 65536;
+constexpr int kMaxMovieSize = 65500;
 constexpr int kMinTiming = 1;
 constexpr int kMaxTiming = 999999;
 

@@ -1,7 +1,6 @@
 // Slide rendering: picture preparation and the slide's tags.
 #include "build/SlideRenderer.h"
 
-#include "base/FileUtf8.h"
 #include "base/Utf8.h"
 #include "imaging/FileBytes.h"
 #include "imaging/ImageType.h"
@@ -14,44 +13,15 @@
 #include "swf/SWFMovie.h"
 #include "swf/SWFShape.h"
 
-#include <cerrno>
-#include <cstring>
 #include <cwctype>
 
 namespace
 {
 constexpr int kSlideJpegQuality = 90;
-
-// The run's folder is private to it, so a slide's JPEG is written in place; a failed write leaves no file.
-bool WriteSlideJpeg(const std::string &path, const std::vector<uint8_t> &bytes, std::string &reason)
-{
-    errno = 0;
-    FILE *file = OpenFileUtf8(path.c_str(), "wb");
-    bool ok = file && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    int code = errno;
-    if (file && std::fclose(file) != 0 && ok)
-    {
-        ok = false;
-        code = errno;
-    }
-    if (!ok)
-    {
-        if (file)
-            RemoveFileUtf8(path.c_str());
-        reason = path + ": cannot write the file (" + std::strerror(code ? code : EIO) + ")";
-    }
-    return ok;
-}
 } // namespace
 
-std::wstring TempJpegName(const std::wstring &fileName)
-{
-    std::wstring stem = fileName.size() >= 3 ? fileName.substr(0, fileName.size() - 3) : std::wstring();
-    return stem + L"jpg";
-}
-
 bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileName, int width, int height,
-                         const std::string &jpegPath, SlideBuffers &buffers, std::string &reason)
+                         SlideBuffers &buffers, std::string &reason)
 {
     std::wstring ext = fileName.size() >= 3 ? fileName.substr(fileName.size() - 3) : fileName;
     for (wchar_t &c : ext)
@@ -64,7 +34,7 @@ bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileN
     if ((type == kImageTypeJpg || type == kImageTypeUnknown) && ReadFileBytes(imagePath.c_str(), buffers.file, error) &&
         ResizeJpeg(buffers.file.data(), buffers.file.size(), width, height, kSlideJpegQuality, buffers.jpeg,
                    buffers.planes, error))
-        return WriteSlideJpeg(jpegPath, buffers.jpeg, reason);
+        return true;
 
     CPicture picture(0);
     if (!picture.LoadForSize(imagePath.c_str(), type, width, height) ||
@@ -83,20 +53,20 @@ bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileN
     }
     if (!EncodeJpeg(picture.GetRaster(), kSlideJpegQuality, buffers.jpeg, error))
     {
-        reason = jpegPath + ": " + error;
+        reason = Utf8FromWide(fileName) + ": " + error;
         return false;
     }
-    return WriteSlideJpeg(jpegPath, buffers.jpeg, reason);
+    return true;
 }
 
-void RenderSlide(CSWFMovie &movie, const std::string &jpegPath, const std::string &address, int width, int height,
+void RenderSlide(CSWFMovie &movie, const std::vector<uint8_t> &jpeg, const std::string &address, int width, int height,
                  bool fpsMode, int delay, uint16_t &id)
 {
     const float w = static_cast<float>(width);
     const float h = static_cast<float>(height);
     const SWFRectF stage = {0.0f, 0.0f, w, h};
 
-    CSWFBitmap bitmap(id, jpegPath.c_str());
+    CSWFBitmap bitmap(id, jpeg.data(), jpeg.size());
     movie.AddObject(&bitmap, id, true);
     const uint16_t bitmapId = id++;
 

@@ -16,20 +16,16 @@ struct SlideBuffers
     std::vector<uint8_t> jpeg;   // the slide's JPEG
 };
 
-// The temporary JPEG's name for a slide: its file name without the last three characters, then
-// "jpg" (beach.bmp gives beach.jpg).
-std::wstring TempJpegName(const std::wstring &fileName);
-
 // Decodes the slide's image (type from the last three characters of its name, content detection
 // as fallback), makes it 24-bit when it has fewer than 16 bits per pixel, resamples it to exactly
-// width x height and saves it as JPEG at quality 90. A colour JPEG is resized without leaving its colour
-// space (ResizeJpeg). False with the reason when any step fails.
+// width x height and encodes it as JPEG at quality 90 into buffers.jpeg. A colour JPEG is resized without
+// leaving its colour space (ResizeJpeg). False with the reason when any step fails.
 bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileName, int width, int height,
-                         const std::string &jpegPath, SlideBuffers &buffers, std::string &reason);
+                         SlideBuffers &buffers, std::string &reason);
 
-// Adds slide n (ids 3n-2, 3n-1, 3n from `id`, which advances by 3): the bitmap from the JPEG, a
+// Adds slide n (ids 3n-2, 3n-1, 3n from `id`, which advances by 3): the bitmap of the JPEG bytes, a
 // width x height rectangle filled with it, an invisible button over it carrying a GetURL of
 // `address` (already encoded; empty: no link), and one frame (FPS mode) or `delay` frames, the
 // button placed afresh in each. The objects are released once their tags are written.
-void RenderSlide(CSWFMovie &movie, const std::string &jpegPath, const std::string &address, int width, int height,
+void RenderSlide(CSWFMovie &movie, const std::vector<uint8_t> &jpeg, const std::string &address, int width, int height,
                  bool fpsMode, int delay, uint16_t &id);

@@ -1,109 +1,147 @@
 // brivelle-cli: images and addresses in, one movie out, through the build engine.
 #include "cli/Cli.h"
 
+#include "base/FileReplacement.h"
 #include "base/FileUtf8.h"
+#include "base/InterruptCleanup.h"
+#include "base/Path.h"
+#include "base/PrivateFolder.h"
 #include "base/Utf8.h"
 #include "build/GifSplitter.h"
 #include "build/MovieBuilder.h"
 #include "cli/CliOptions.h"
+#include "imaging/ImageType.h"
 
+#include <cctype>
 #include <cerrno>
-#include <cstring>
-#include <filesystem>
-
-namespace fs = std::filesystem;
+#include <memory>
 
 namespace
 {
 const char *const kVersion = "brivelle-cli 1.0.0";
 
-std::string U8(const fs::path &path)
+struct FileCloser
 {
-    auto u8 = path.u8string();
-    return std::string(u8.begin(), u8.end());
-}
+    void operator()(FILE *file) const
+    {
+        std::fclose(file);
+    }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
-// Splits a UTF-8 path into the slide's folder (with its separator) and file name.
+// How the finished movie reaches the output.
+enum class Delivery
+{
+    kReplace, // a regular file, replaced whole
+    kStream,  // a FIFO or a device, written as a stream
+    kStdout,
+};
+
+// The slide's folder (with its separator) and file name.
 ImageItem SlideFor(const std::string &path, const std::wstring &url)
 {
-    std::wstring wide = WideFromUtf8(path);
-    size_t cut = wide.find_last_of(L"/\\");
-    ImageItem item;
-    if (cut != std::wstring::npos)
-    {
-        item.strFolder = wide.substr(0, cut + 1);
-        item.strFileName = wide.substr(cut + 1);
-    }
-    else
-        item.strFileName = wide;
-    item.strUrl = url;
-    return item;
+    const std::wstring wide = WideFromUtf8(path);
+    return {FolderOf(wide), FileNameOf(wide), url};
 }
 
-// Opens the file and tells whether it starts like a GIF; false with a reason when it cannot be read.
+// An input as messages name it: its list file and line too when it comes from a list.
+std::string InputName(const CliInput &input)
+{
+    if (input.strList.empty())
+        return input.strPath;
+    return input.strList + ", line " + std::to_string(input.nLine) + ": " + input.strPath;
+}
+
+// Opens the file and tells whether it is a GIF; false with a reason when it cannot be read.
 bool ProbeInput(const std::string &path, bool &isGif, std::string &reason)
 {
-    std::error_code ec;
-    if (fs::is_directory(fs::u8path(path), ec))
+    if (GetFileKindUtf8(path.c_str()) == FileKind::kFolder)
     {
         reason = "is a folder, not an image";
         return false;
     }
-    FILE *file = OpenFileUtf8(path.c_str(), "rb");
+    errno = 0;
+    FilePtr file(OpenFileUtf8(path.c_str(), "rb"));
     if (!file)
     {
-        reason = std::strerror(errno);
+        reason = ErrnoText(errno);
         return false;
     }
-    char magic[4] = {};
-    size_t n = std::fread(magic, 1, 4, file);
-    std::fclose(file);
-    isGif = n == 4 && std::memcmp(magic, "GIF8", 4) == 0;
+    uint8_t signature[8] = {};
+    const size_t n = std::fread(signature, 1, sizeof signature, file.get());
+    isGif = DetectImageType(signature, n) == kImageTypeGif;
     return true;
 }
 
-// A folder for the run's temporary movie and GIF frames, removed at the end.
-class CCliTempFolder
+#ifdef _WIN32
+// The device a Windows file name stands for whatever its folder and extension ("aux.swf" is AUX), or
+// empty.
+std::string WindowsDeviceName(const std::string &path)
 {
-  public:
-    CCliTempFolder()
-    {
-        std::error_code ec;
-        fs::path parent = fs::temp_directory_path(ec);
-        if (ec)
-            return;
-        for (unsigned k = 0; k < 1000; ++k)
-        {
-            fs::path candidate = parent / ("brivelle-cli-" + std::to_string(std::hash<std::string>()(
-                                                                  U8(parent) + std::to_string(k) +
-                                                                  std::to_string(reinterpret_cast<uintptr_t>(this)))));
-            if (fs::create_directory(candidate, ec))
-            {
-                m_path = candidate;
-                return;
-            }
-        }
-    }
-    ~CCliTempFolder()
-    {
-        std::error_code ec;
-        if (!m_path.empty())
-            fs::remove_all(m_path, ec);
-    }
-    CCliTempFolder(const CCliTempFolder &) = delete;
-    CCliTempFolder &operator=(const CCliTempFolder &) = delete;
-    bool Ok() const
-    {
-        return !m_path.empty();
-    }
-    std::string Path() const
-    {
-        return U8(m_path) + static_cast<char>(fs::path::preferred_separator);
-    }
+    std::string stem = FileNameOf(path);
+    stem = stem.substr(0, stem.find('.'));
+    while (!stem.empty() && (stem.back() == ' ' || stem.back() == ':'))
+        stem.pop_back();
+    for (char &c : stem)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char *device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+        if (stem == device)
+            return stem;
+    if (stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) && stem[3] >= '1' &&
+        stem[3] <= '9')
+        return stem;
+    return std::string();
+}
+#endif
 
-  private:
-    fs::path m_path;
-};
+// How the output is written; false with a message when it cannot be.
+bool ChooseDelivery(const std::string &output, Delivery &delivery, std::string &error)
+{
+    if (output == "-")
+    {
+        delivery = Delivery::kStdout;
+        return true;
+    }
+#ifdef _WIN32
+    const std::string device = WindowsDeviceName(output);
+    if (device == "NUL")
+    {
+        delivery = Delivery::kStream;
+        return true;
+    }
+    if (!device.empty())
+    {
+        error = output + ": this name stands for the Windows device " + device + ", not a file; choose another name";
+        return false;
+    }
+#endif
+    switch (GetFileKindUtf8(output.c_str()))
+    {
+    case FileKind::kFolder:
+        error = output + ": is a folder";
+        return false;
+    case FileKind::kStream:
+        delivery = Delivery::kStream;
+        return true;
+    case FileKind::kOther:
+        error = output + ": is not a file, a FIFO or a character device";
+        return false;
+    default:
+        delivery = Delivery::kReplace;
+        return true;
+    }
+}
+
+// Copies the finished movie to `out`, stopping early when the process is interrupted.
+bool CopyToStream(FILE *movie, std::ostream &out)
+{
+    char buffer[1 << 16];
+    size_t n;
+    while (!InterruptStatus() && (n = std::fread(buffer, 1, sizeof buffer, movie)) > 0)
+        if (!out.write(buffer, static_cast<std::streamsize>(n)))
+            return false;
+    return !InterruptStatus() && !std::ferror(movie) && out.flush();
+}
 
 class CProgressBar
 {
@@ -133,6 +171,209 @@ class CProgressBar
     bool m_bEnabled;
     bool m_bShown = false;
 };
+
+// One run of the tool after its options are parsed.
+class CCliRun
+{
+  public:
+    CCliRun(const CliOptions &options, std::ostream &out, std::ostream &err, bool progressBar)
+        : m_options(options), m_out(out), m_err(err), m_bProgressBar(progressBar)
+    {
+    }
+    int Run();
+
+  private:
+    int Fail(int status, const std::string &message)
+    {
+        m_err << "brivelle-cli: " << message << "\n";
+        return status;
+    }
+    // Ends a run in which `count` images could not be read.
+    int Unreadable(size_t count)
+    {
+        return Fail(kExitUnreadable, std::to_string(count) + " image(s) could not be read; nothing written");
+    }
+    int CheckInputs(std::vector<bool> &isGif);
+    int AddSlides(const std::vector<bool> &isGif, BuildJob &job);
+    int Deliver(const BuildJob &job);
+
+    const CliOptions &m_options;
+    std::ostream &m_out;
+    std::ostream &m_err;
+    bool m_bProgressBar;
+    Delivery m_delivery = Delivery::kReplace;
+    CFileReplacement m_replacement;
+    CPrivateFolder m_temp;
+    std::vector<std::wstring> m_frameFiles;
+    int64_t m_nBytes = 0;
+};
+
+// The output may not be any input or list file; every input must be readable.
+int CCliRun::CheckInputs(std::vector<bool> &isGif)
+{
+    std::vector<std::string> sources;
+    for (const CliInput &input : m_options.inputs)
+        sources.push_back(input.strPath);
+    sources.insert(sources.end(), m_options.lists.begin(), m_options.lists.end());
+    const long same = m_options.strOutput == "-" ? -1 : FindSameFile(m_options.strOutput, sources);
+    if (same >= 0)
+    {
+        const size_t index = static_cast<size_t>(same);
+        const std::string name = index < m_options.inputs.size() ? InputName(m_options.inputs[index]) : sources[index];
+        return Fail(kExitUsage, m_options.strOutput + " is also an input: " + name);
+    }
+
+    isGif.assign(m_options.inputs.size(), false);
+    size_t unreadable = 0;
+    for (size_t i = 0; i < m_options.inputs.size(); ++i)
+    {
+        bool gif = false;
+        std::string reason;
+        if (!ProbeInput(m_options.inputs[i].strPath, gif, reason))
+        {
+            Fail(kExitUnreadable, InputName(m_options.inputs[i]) + ": " + reason);
+            ++unreadable;
+        }
+        isGif[i] = gif;
+    }
+    return unreadable ? Unreadable(unreadable) : kExitOk;
+}
+
+// The slides of every input, an animated GIF's frames split into files of the temporary folder.
+int CCliRun::AddSlides(const std::vector<bool> &isGif, BuildJob &job)
+{
+    size_t unreadable = 0;
+    for (size_t i = 0; i < m_options.inputs.size() && !InterruptStatus(); ++i)
+    {
+        const CliInput &input = m_options.inputs[i];
+        ImageItem slide = SlideFor(input.strPath, input.strUrl);
+        if (!isGif[i])
+        {
+            job.slides.push_back(slide);
+            continue;
+        }
+        GifSplit split = SplitAnimatedGif(slide.strFolder, slide.strFileName, WideFromUtf8(m_temp.Path()));
+        m_frameFiles.insert(m_frameFiles.end(), split.frameFiles.begin(), split.frameFiles.end());
+        const std::string where = input.strList.empty() ? std::string() : InputName(input) + ": ";
+        if (!split.bLoaded)
+        {
+            Fail(kExitUnreadable, where + split.strError);
+            ++unreadable;
+            continue;
+        }
+        for (const std::string &problem : split.frameErrors)
+        {
+            Fail(kExitUnreadable, where + problem);
+            ++unreadable;
+        }
+        for (ImageItem &frame : split.slides)
+        {
+            frame.strUrl = input.strUrl;
+            job.slides.push_back(frame);
+        }
+    }
+    return unreadable ? Unreadable(unreadable) : kExitOk;
+}
+
+// Puts the finished movie in the output's place.
+int CCliRun::Deliver(const BuildJob &job)
+{
+    errno = 0;
+    FilePtr movie(OpenFileUtf8(job.strTempMovie.c_str(), "rb"));
+    if (!movie)
+        return Fail(kExitFailure, "cannot read the finished movie: " + ErrnoText(errno));
+    m_nBytes = FileSize64(movie.get());
+    const std::string &output = m_options.strOutput;
+    std::string reason;
+    bool ok = true;
+    errno = 0;
+    if (m_delivery == Delivery::kStdout)
+        ok = CopyToStream(movie.get(), m_out);
+    else if (m_delivery == Delivery::kStream)
+    {
+        // A FIFO's open waits for its reader.
+        FilePtr stream(OpenFileUtf8(output.c_str(), "wb"));
+        ok = stream && CopyStreamBytes(movie.get(), stream.get()) && std::fflush(stream.get()) == 0;
+    }
+    else
+        ok = CopyStreamBytes(movie.get(), m_replacement.File()) && m_replacement.Commit(reason);
+    if (InterruptStatus())
+        return InterruptStatus();
+    if (!ok)
+        return Fail(kExitOutput, "cannot write " + (output == "-" ? std::string("to standard output") : output) + ": " +
+                                     (reason.empty() ? ErrnoText(errno) : reason));
+    return kExitOk;
+}
+
+int CCliRun::Run()
+{
+    std::vector<bool> isGif;
+    if (int status = CheckInputs(isGif))
+        return status;
+
+    std::string error;
+    if (!ChooseDelivery(m_options.strOutput, m_delivery, error))
+        return Fail(kExitOutput, error);
+    if (m_delivery == Delivery::kReplace && !m_replacement.Open(m_options.strOutput, error))
+        return Fail(kExitOutput, "cannot write " + m_options.strOutput + ": " + error);
+
+    const std::string tempParent = SystemTempFolderUtf8();
+    if (!m_temp.Create(tempParent, "brivelle-cli-", error))
+        return Fail(kExitOutput, "cannot make a folder in the temporary folder " + tempParent + ": " + error);
+    struct FrameCleanup
+    {
+        std::vector<std::wstring> &files;
+        ~FrameCleanup()
+        {
+            DeleteFrameFiles(files);
+        }
+    } cleanup{m_frameFiles};
+
+    BuildJob job;
+    job.settings = m_options.settings;
+    job.nJobs = m_options.nJobs;
+    job.strTempMovie = JoinPath(m_temp.Path(), "movie.swf");
+    if (int status = AddSlides(isGif, job))
+        return status;
+    if (InterruptStatus())
+        return InterruptStatus();
+
+    error = CheckBuild(job.slides, job.settings);
+    if (!error.empty())
+        return Fail(kExitUsage, error);
+
+    CProgressBar bar(m_err, m_bProgressBar && !m_options.bQuiet);
+    job.progress = [&bar](size_t done, size_t total) { bar.Show(done, total); };
+    job.stop = [] { return InterruptStatus() != 0; };
+    BuildReport report = BuildMovieFile(job);
+    bar.Finish();
+    if (report.bStopped)
+        return InterruptStatus();
+    if (!report.strWriteError.empty())
+        return Fail(kExitOutput,
+                    "cannot write the movie in the temporary folder " + tempParent + ": " + report.strWriteError);
+    if (!report.nResult)
+        return Fail(kExitFailure, report.strError);
+    if (!report.unreadable.empty())
+    {
+        for (const SlideProblem &problem : report.unreadable)
+            Fail(kExitUnreadable, problem.strReason);
+        return Unreadable(report.unreadable.size());
+    }
+    if (int status = Deliver(job))
+        return status;
+
+    if (!m_options.bQuiet)
+    {
+        // Standard output carries the movie itself when it is the output.
+        std::ostream &summary = m_delivery == Delivery::kStdout ? m_err : m_out;
+        summary << m_options.strOutput << ": " << job.slides.size() << " slide" << (job.slides.size() == 1 ? "" : "s")
+                << ", " << report.nFrames << " frame" << (report.nFrames == 1 ? "" : "s") << " at " << report.nRate
+                << " fps, " << job.settings.nWidth << " x " << job.settings.nHeight << " pixels, " << m_nBytes
+                << " bytes\n";
+    }
+    return kExitOk;
+}
 } // namespace
 
 int RunCli(const std::vector<std::string> &args, std::ostream &out, std::ostream &err, bool progressBar)
@@ -141,7 +382,8 @@ int RunCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
     std::string error;
     if (!ParseCliOptions(args, options, error))
     {
-        err << "brivelle-cli: " << error << "\n" << "Try 'brivelle-cli --help' for more information.\n";
+        err << "brivelle-cli: " << error << "\n"
+            << "Try 'brivelle-cli --help' for more information.\n";
         return kExitUsage;
     }
     if (options.bHelp)
@@ -154,112 +396,5 @@ int RunCli(const std::vector<std::string> &args, std::ostream &out, std::ostream
         out << kVersion << "\n";
         return kExitOk;
     }
-
-    // Every input must be readable before anything is written.
-    std::vector<bool> isGif(options.inputs.size());
-    int unreadable = 0;
-    for (size_t i = 0; i < options.inputs.size(); ++i)
-    {
-        bool gif = false;
-        if (!ProbeInput(options.inputs[i].strPath, gif, error))
-        {
-            err << "brivelle-cli: " << options.inputs[i].strPath << ": " << error << "\n";
-            ++unreadable;
-        }
-        isGif[i] = gif;
-    }
-    if (unreadable)
-        return kExitUnreadable;
-
-    CCliTempFolder temp;
-    if (!temp.Ok())
-    {
-        err << "brivelle-cli: cannot make a temporary folder\n";
-        return kExitFailure;
-    }
-
-    BuildJob job;
-    job.settings = options.settings;
-    job.nJobs = options.nJobs;
-    job.strTempFolder = temp.Path();
-    job.strTempMovie = temp.Path() + "movie.swf";
-    std::vector<std::wstring> frameFiles;
-    struct FrameCleanup
-    {
-        std::vector<std::wstring> &files;
-        ~FrameCleanup()
-        {
-            DeleteFrameFiles(files);
-        }
-    } cleanup{frameFiles};
-
-    for (size_t i = 0; i < options.inputs.size(); ++i)
-    {
-        const CliInput &input = options.inputs[i];
-        ImageItem slide = SlideFor(input.strPath, input.strUrl);
-        if (!isGif[i])
-        {
-            job.slides.push_back(slide);
-            continue;
-        }
-        GifSplit split = SplitAnimatedGif(slide.strFolder, slide.strFileName, WideFromUtf8(temp.Path()));
-        frameFiles.insert(frameFiles.end(), split.frameFiles.begin(), split.frameFiles.end());
-        if (!split.bLoaded)
-        {
-            err << "brivelle-cli: " << split.strError << "\n";
-            ++unreadable;
-            continue;
-        }
-        for (const std::string &problem : split.frameErrors)
-        {
-            err << "brivelle-cli: " << problem << "\n";
-            ++unreadable;
-        }
-        for (ImageItem &frame : split.slides)
-        {
-            frame.strUrl = input.strUrl;
-            job.slides.push_back(frame);
-        }
-    }
-    if (unreadable)
-        return kExitUnreadable;
-
-    error = CheckBuild(job.slides, job.settings);
-    if (!error.empty())
-    {
-        err << "brivelle-cli: " << error << "\n";
-        return kExitUsage;
-    }
-
-    CProgressBar bar(err, progressBar && !options.bQuiet);
-    job.progress = [&bar](size_t done, size_t total) { bar.Show(done, total); };
-    BuildReport report = BuildMovieFile(job);
-    bar.Finish();
-    if (!report.nResult)
-    {
-        err << "brivelle-cli: " << report.strError << "\n";
-        return kExitFailure;
-    }
-    if (!report.unreadable.empty())
-    {
-        for (const SlideProblem &problem : report.unreadable)
-            err << "brivelle-cli: " << problem.strReason << "\n";
-        err << "brivelle-cli: " << report.unreadable.size() << " image(s) could not be read; nothing written\n";
-        return kExitUnreadable;
-    }
-    if (!CopyFileReplaceUtf8(job.strTempMovie.c_str(), options.strOutput.c_str(), error))
-    {
-        err << "brivelle-cli: " << error << "\n";
-        return kExitOutput;
-    }
-    if (!options.bQuiet)
-    {
-        std::error_code ec;
-        auto bytes = fs::file_size(fs::u8path(options.strOutput), ec);
-        out << options.strOutput << ": " << job.slides.size() << " slide" << (job.slides.size() == 1 ? "" : "s")
-            << ", " << report.nFrames << " frame" << (report.nFrames == 1 ? "" : "s") << " at " << report.nRate
-            << " fps, " << job.settings.nWidth << " x " << job.settings.nHeight << " pixels, " << bytes
-            << " bytes\n";
-    }
-    return kExitOk;
+    return CCliRun(options, out, err, progressBar).Run();
 }

@@ -5,7 +5,6 @@
 #include "base/Utf8.h"
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,15 +15,17 @@ const char *const kCliUsage =
     "Makes one Flash movie (SWF version 3) with one slide per image, in the order given.\n"
     "Images: BMP, JPEG, GIF, TIFF, PNG; an animated GIF gives one slide per frame.\n"
     "\n"
-    "Options:\n"
-    "  -o, --output FILE  the movie to write (replaced only once it is complete)\n"
+    "Options (--option=value works as well as --option value):\n"
+    "  -o, --output FILE  the movie to write: a file is replaced only once the movie is\n"
+    "                     complete and keeps its permissions; a FIFO or a device gets the\n"
+    "                     finished movie as a stream; - writes it to standard output\n"
     "  --url ADDRESS      web address opened by a click on the image given just before\n"
     "                     (every frame of an animated GIF takes it)\n"
     "  --list FILE        read slides from a UTF-8 file, one per line: a path, optionally\n"
     "                     followed by a tab and an address; relative paths are taken from\n"
     "                     the list file's folder\n"
-    "  --width N          movie width in pixels, 8 to 65536 (default 256)\n"
-    "  --height N         movie height in pixels, 8 to 65536 (default 192)\n"
+    "  --width N          movie width in pixels, 8 to 65500 (default 256)\n"
+    "  --height N         movie height in pixels, 8 to 65500 (default 192)\n"
     "  --fps N            frames per second, one frame per slide (default 1)\n"
     "  --delay N          whole seconds per slide, at one frame per second\n"
     "  --jobs N           threads that prepare pictures (default: one per core)\n"
@@ -32,12 +33,85 @@ const char *const kCliUsage =
     "  --help             show this help\n"
     "  --version          show the version\n"
     "\n"
-    "Exit status: 0 the movie was written; 2 bad usage or settings a movie cannot hold;\n"
-    "3 an image could not be read (nothing written); 4 the movie could not be written;\n"
-    "1 any other failure.\n";
+    "Exit status: 0 the movie was written; 2 bad usage, settings a movie cannot hold, or an\n"
+    "output that is also an input; 3 an image could not be read (nothing written); 4 the\n"
+    "movie could not be written (output or temporary folder); 1 any other failure;\n"
+    "130, 143 or 129 interrupted (SIGINT, SIGTERM, SIGHUP): nothing is left behind.\n";
 
 namespace
 {
+enum class OptionId
+{
+    kOutput,
+    kUrl,
+    kList,
+    kWidth,
+    kHeight,
+    kFps,
+    kDelay,
+    kJobs,
+    kQuiet,
+    kHelp,
+    kVersion,
+};
+
+struct OptionSpec
+{
+    const char *name;
+    const char *shortName; // or null
+    OptionId id;
+    bool bValue; // takes a value
+    bool bOnce;  // may be given only once
+};
+
+const OptionSpec kOptions[] = {
+    {"--output", "-o", OptionId::kOutput, true, true},        {"--url", nullptr, OptionId::kUrl, true, false},
+    {"--list", nullptr, OptionId::kList, true, false},        {"--width", nullptr, OptionId::kWidth, true, true},
+    {"--height", nullptr, OptionId::kHeight, true, true},     {"--fps", nullptr, OptionId::kFps, true, true},
+    {"--delay", nullptr, OptionId::kDelay, true, true},       {"--jobs", nullptr, OptionId::kJobs, true, true},
+    {"--quiet", "-q", OptionId::kQuiet, false, false},        {"--help", "-h", OptionId::kHelp, false, false},
+    {"--version", nullptr, OptionId::kVersion, false, false},
+};
+
+bool IsOption(const std::string &arg)
+{
+    return arg.size() > 1 && arg[0] == '-';
+}
+
+// The option an argument names ("--width=9" names --width); null when none does.
+const OptionSpec *FindOption(const std::string &arg, std::string &inlineValue, bool &hasInlineValue)
+{
+    std::string name = arg;
+    hasInlineValue = false;
+    const size_t equals = arg.find('=');
+    if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos)
+    {
+        name = arg.substr(0, equals);
+        inlineValue = arg.substr(equals + 1);
+        hasInlineValue = true;
+    }
+    for (const OptionSpec &spec : kOptions)
+        if (name == spec.name || (spec.shortName && name == spec.shortName))
+            return &spec;
+    return nullptr;
+}
+
+// True when --help (or -h) stands as an option, not as another option's value, before "--".
+bool AsksForHelp(const std::vector<std::string> &args)
+{
+    for (size_t i = 0; i < args.size() && args[i] != "--"; ++i)
+    {
+        std::string value;
+        bool inlineValue = false;
+        const OptionSpec *spec = IsOption(args[i]) ? FindOption(args[i], value, inlineValue) : nullptr;
+        if (spec && spec->id == OptionId::kHelp)
+            return true;
+        if (spec && spec->bValue && !inlineValue)
+            ++i;
+    }
+    return false;
+}
+
 bool ParseNumber(const std::string &text, long low, long high, const char *what, int &value, std::string &error)
 {
     errno = 0;
@@ -57,14 +131,20 @@ bool ParseNumber(const std::string &text, long low, long high, const char *what,
     value = static_cast<int>(n);
     return true;
 }
+
+std::string LineName(const std::string &listPath, int line)
+{
+    return listPath + ", line " + std::to_string(line);
+}
 } // namespace
 
 bool ReadSlideList(const std::string &listPath, std::vector<CliInput> &inputs, std::string &error)
 {
+    errno = 0;
     FILE *file = OpenFileUtf8(listPath.c_str(), "rb");
     if (!file)
     {
-        error = listPath + ": " + std::strerror(errno);
+        error = listPath + ": " + ErrnoText(errno);
         return false;
     }
     std::string text;
@@ -77,6 +157,11 @@ bool ReadSlideList(const std::string &listPath, std::vector<CliInput> &inputs, s
     if (readError)
     {
         error = listPath + ": read error";
+        return false;
+    }
+    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0)
+    {
+        error = listPath + ": the list is UTF-16 text; save it as UTF-8";
         return false;
     }
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
@@ -94,6 +179,11 @@ bool ReadSlideList(const std::string &listPath, std::vector<CliInput> &inputs, s
         std::string line = text.substr(start, end - start);
         start = end + 1;
         ++lineNumber;
+        if (line.find('\0') != std::string::npos)
+        {
+            error = LineName(listPath, lineNumber) + ": a NUL byte (is the list UTF-16? save it as UTF-8)";
+            return false;
+        }
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.find_first_not_of(" \t") == std::string::npos)
@@ -105,7 +195,7 @@ bool ReadSlideList(const std::string &listPath, std::vector<CliInput> &inputs, s
             input.strUrl = WideFromUtf8(line.substr(tab + 1));
         if (input.strPath.empty())
         {
-            error = listPath + ": line " + std::to_string(lineNumber) + " has an address but no image";
+            error = LineName(listPath, lineNumber) + ": an address but no image";
             return false;
         }
         fs::path path = fs::u8path(input.strPath);
@@ -114,6 +204,8 @@ bool ReadSlideList(const std::string &listPath, std::vector<CliInput> &inputs, s
             auto u8 = (base / path).u8string();
             input.strPath.assign(u8.begin(), u8.end());
         }
+        input.strList = listPath;
+        input.nLine = lineNumber;
         inputs.push_back(input);
     }
     return true;
@@ -121,25 +213,21 @@ bool ReadSlideList(const std::string &listPath, std::vector<CliInput> &inputs, s
 
 bool ParseCliOptions(const std::vector<std::string> &args, CliOptions &options, std::string &error)
 {
+    if (AsksForHelp(args))
+    {
+        options.bHelp = true;
+        return true;
+    }
     bool fpsGiven = false, delayGiven = false;
     bool lastWasImage = false;
     bool endOfOptions = false;
+    std::vector<OptionId> given;
     for (size_t i = 0; i < args.size(); ++i)
     {
         const std::string &arg = args[i];
-        auto value = [&](std::string &out) {
-            if (i + 1 >= args.size())
-            {
-                error = "option " + arg + " needs a value";
-                return false;
-            }
-            out = args[++i];
-            return true;
-        };
-        std::string text;
-        if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-")
+        if (endOfOptions || !IsOption(arg))
         {
-            options.inputs.push_back({arg, std::wstring()});
+            options.inputs.push_back({arg, std::wstring(), std::string(), 0});
             lastWasImage = true;
             continue;
         }
@@ -148,10 +236,41 @@ bool ParseCliOptions(const std::vector<std::string> &args, CliOptions &options, 
             endOfOptions = true;
             continue;
         }
-        if (arg == "--url")
+        std::string text;
+        bool inlineValue = false;
+        const OptionSpec *spec = FindOption(arg, text, inlineValue);
+        if (!spec)
         {
-            if (!value(text))
+            error = "unknown option " + arg;
+            return false;
+        }
+        const std::string name = inlineValue ? arg.substr(0, arg.find('=')) : arg;
+        if (!spec->bValue && inlineValue)
+        {
+            error = "option " + name + " takes no value";
+            return false;
+        }
+        if (spec->bValue && !inlineValue)
+        {
+            if (i + 1 >= args.size())
+            {
+                error = "option " + name + " needs a value";
                 return false;
+            }
+            text = args[++i];
+        }
+        if (spec->bOnce)
+        {
+            for (OptionId seen : given)
+                if (seen == spec->id)
+                {
+                    error = std::string(spec->name) + " is given more than once";
+                    return false;
+                }
+            given.push_back(spec->id);
+        }
+        if (spec->id == OptionId::kUrl)
+        {
             if (!lastWasImage)
             {
                 error = "--url must follow the image it belongs to";
@@ -162,52 +281,52 @@ bool ParseCliOptions(const std::vector<std::string> &args, CliOptions &options, 
             continue;
         }
         lastWasImage = false;
-        if (arg == "-o" || arg == "--output")
+        bool ok = true;
+        switch (spec->id)
         {
-            if (!value(options.strOutput))
-                return false;
-        }
-        else if (arg == "--list")
-        {
-            if (!value(text) || !ReadSlideList(text, options.inputs, error))
-                return false;
-        }
-        else if (arg == "--width" || arg == "--height")
-        {
-            int &target = arg == "--width" ? options.settings.nWidth : options.settings.nHeight;
-            if (!value(text) || !ParseNumber(text, 8, 65536, arg.c_str(), target, error))
-                return false;
-        }
-        else if (arg == "--fps")
-        {
-            if (!value(text) || !ParseNumber(text, 1, 999999, "--fps", options.settings.nFps, error))
-                return false;
+        case OptionId::kOutput:
+            options.strOutput = text;
+            if (text.empty())
+            {
+                error = "the output file name is empty";
+                ok = false;
+            }
+            break;
+        case OptionId::kList:
+            options.lists.push_back(text);
+            ok = ReadSlideList(text, options.inputs, error);
+            break;
+        case OptionId::kWidth:
+            ok = ParseNumber(text, kMinMovieSize, kMaxMovieSize, "--width", options.settings.nWidth, error);
+            break;
+        case OptionId::kHeight:
+            ok = ParseNumber(text, kMinMovieSize, kMaxMovieSize, "--height", options.settings.nHeight, error);
+            break;
+        case OptionId::kFps:
+            ok = ParseNumber(text, 1, 999999, "--fps", options.settings.nFps, error);
             fpsGiven = true;
-        }
-        else if (arg == "--delay")
-        {
-            if (!value(text) || !ParseNumber(text, 1, 999999, "--delay", options.settings.nDelay, error))
-                return false;
+            break;
+        case OptionId::kDelay:
+            ok = ParseNumber(text, 1, 999999, "--delay", options.settings.nDelay, error);
             delayGiven = true;
-        }
-        else if (arg == "--jobs")
-        {
-            if (!value(text) || !ParseNumber(text, 1, 64, "--jobs", options.nJobs, error))
-                return false;
-        }
-        else if (arg == "--quiet" || arg == "-q")
+            break;
+        case OptionId::kJobs:
+            ok = ParseNumber(text, 1, 64, "--jobs", options.nJobs, error);
+            break;
+        case OptionId::kQuiet:
             options.bQuiet = true;
-        else if (arg == "--help" || arg == "-h")
-            options.bHelp = true;
-        else if (arg == "--version")
+            break;
+        case OptionId::kVersion:
             options.bVersion = true;
-        else
-        {
-            error = "unknown option " + arg;
-            return false;
+            break;
+        case OptionId::kUrl:
+        case OptionId::kHelp:
+            break;
         }
+        if (!ok)
+            return false;
     }
-    if (options.bHelp || options.bVersion)
+    if (options.bVersion)
         return true;
     if (fpsGiven && delayGiven)
     {

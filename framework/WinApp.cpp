@@ -1,6 +1,7 @@
 // CWinApp and the framework's process-wide helpers.
 #include "framework/WinApp.h"
 
+#include "base/Path.h"
 #include "framework/Wnd.h"
 
 #include <commctrl.h>
@@ -99,8 +100,7 @@ std::wstring AfxGetModuleFileName()
 
 std::wstring AfxBaseNameOf(const std::wstring &path)
 {
-    const size_t nSlash = path.find_last_of(L"\\/");
-    std::wstring name = nSlash == std::wstring::npos ? path : path.substr(nSlash + 1);
+    std::wstring name = FileNameOf(path);
     const size_t nDot = name.rfind(L'.');
     if (nDot != std::wstring::npos && nDot > 0)
         name.erase(nDot);

@@ -1,6 +1,7 @@
 // CBrivelleDlg: the make-movie command, the build over the engine, and the preview player.
 #include "ui/BrivelleDlg.h"
 
+#include "base/Path.h"
 #include "base/Utf8.h"
 #include "preview/Shockwaveflash1.h"
 
@@ -66,17 +67,14 @@ int CBrivelleDlg::BuildMovie()
         job.settings.nFps = m_model.m_nFps;
         job.settings.nDelay = m_model.m_nDelay;
 
-        const std::wstring tempText = m_services.TempFolder();
-        const size_t nSlash = tempText.find_last_of(L'\\');
-        if (nSlash == std::wstring::npos)
+        const std::wstring tempFolder = FolderOf(m_services.TempFolder());
+        if (tempFolder.empty())
         {
             ShowMessageBox(L"The movie was not made: the temporary folder cannot be determined.",
                            MB_OK | MB_ICONWARNING);
             return 0;
         }
-        const std::wstring tempFolder = tempText.substr(0, nSlash + 1);
         const std::wstring tempMovie = tempFolder + kTempMovieName;
-        job.strTempFolder = Utf8FromWide(tempFolder);
         job.strTempMovie = Utf8FromWide(tempMovie);
         job.strOutput = Utf8FromWide(outputPath);
 

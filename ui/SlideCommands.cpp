@@ -1,6 +1,7 @@
 // CBrivelleDlg: the slide list commands: add, delete, move, remove all, and the list's click and keys.
 #include "ui/BrivelleDlg.h"
 
+#include "base/Path.h"
 #include "build/GifSplitter.h"
 
 #include <commdlg.h>
@@ -38,13 +39,6 @@ bool IsAcceptedExtension(const std::wstring &extension)
     }
     return false;
 }
-
-// Everything up to and including the last backslash; empty when there is none.
-std::wstring FolderPart(const std::wstring &path)
-{
-    const size_t nSlash = path.find_last_of(L'\\');
-    return nSlash == std::wstring::npos ? std::wstring() : path.substr(0, nSlash + 1);
-}
 } // namespace
 
 void CBrivelleDlg::CommitUrlEdit()
@@ -66,7 +60,7 @@ void CBrivelleDlg::SelectItem(int nItem)
 
 void CBrivelleDlg::OnAddImages()
 {
-    const std::wstring tempFolder = FolderPart(m_services.TempFolder());
+    const std::wstring tempFolder = FolderOf(m_services.TempFolder());
     const size_t nOldCount = m_model.m_images.size();
 
     wchar_t savedDirectory[256] = {};
@@ -78,8 +72,8 @@ void CBrivelleDlg::OnAddImages()
     {
         for (const std::wstring &path : paths)
         {
-            const std::wstring folder = FolderPart(path);
-            const std::wstring fileName = path.substr(folder.size());
+            const std::wstring folder = FolderOf(path);
+            const std::wstring fileName = FileNameOf(path);
             const std::wstring extension = ExtensionOf(fileName);
             if (!IsAcceptedExtension(extension))
                 continue;

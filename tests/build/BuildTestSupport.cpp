@@ -39,8 +39,7 @@ BuildJob BuildFixture::Job(const std::vector<ImageItem> &slides, int width, int 
     job.slides = slides;
     job.settings.nWidth = width;
     job.settings.nHeight = height;
-    job.strTempFolder = m_dir.File("tmp") + static_cast<char>(fs::path::preferred_separator);
-    job.strTempMovie = job.strTempFolder + "ftmptest0.swf";
+    job.strTempMovie = m_dir.File("tmp/ftmptest0.swf");
     job.strOutput = m_dir.File("out.swf");
     return job;
 }

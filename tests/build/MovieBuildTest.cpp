@@ -299,7 +299,7 @@ TEST(MovieBuildTest, FailuresAreReportedAndLeaveNothingBehind)
     EXPECT_EQ(ReadWholeFile(fs::u8path(job.strOutput)), "keep me");
 }
 
-TEST(MovieBuildTest, AddressesOutsideAsciiArePercentEncodedInTheMovie)
+TEST(MovieBuildTest, AddressesOutsideAsciiAreEncodedInTheMovie)
 {
     BuildFixture f;
     BuildJob job = f.Job({f.Card("a.bmp", kRed, L"http://caf\u00e9.example/\u56fe")});
@@ -307,5 +307,5 @@ TEST(MovieBuildTest, AddressesOutsideAsciiArePercentEncodedInTheMovie)
     std::vector<SwfButton> buttons = Buttons(ReadMovie(job.strOutput));
     ASSERT_EQ(buttons.size(), 1u);
     ASSERT_EQ(buttons[0].condActions.size(), 1u);
-    EXPECT_EQ(buttons[0].condActions[0].urls[0].url, "http://caf%C3%A9.example/%E5%9B%BE");
+    EXPECT_EQ(buttons[0].condActions[0].urls[0].url, "http://xn--caf-dma.example/%E5%9B%BE");
 }

@@ -565,7 +565,6 @@ std::string CPreviewFixture::Build(const std::vector<ImageItem> &slides, int wid
     job.settings.bFpsMode = fpsMode;
     job.settings.nFps = rate;
     job.settings.nDelay = delay;
-    job.strTempFolder = m_dir.File("tmp") + static_cast<char>(fs::path::preferred_separator);
     job.strTempMovie = m_dir.File("movie" + std::to_string(++m_nMovies) + ".swf");
     job.nJobs = 1;
     const BuildReport report = BuildMovieFile(job);

@@ -129,7 +129,6 @@ class Shockwaveflash1Test : public ::testing::Test
         job.settings.bFpsMode = fps > 0;
         job.settings.nFps = fps > 0 ? fps : 1;
         job.settings.nDelay = delay;
-        job.strTempFolder = m_dir.File("tmp") + static_cast<char>(fs::path::preferred_separator);
         job.strTempMovie = m_dir.File(name + ".swf");
         job.nJobs = 1;
         const BuildReport report = BuildMovieFile(job);
