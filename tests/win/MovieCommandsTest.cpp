@@ -178,6 +178,36 @@ TEST_F(MovieCommandsTest, TheDecidedProblemsAreReportedInPlainMessages)
     EXPECT_TRUE(m_dlg->Player()->IsPlaying());
 }
 
+TEST_F(MovieCommandsTest, SavingOverASlidesPictureOrTheTemporaryMovieIsRefusedAndWritesNothing)
+{
+    Open();
+    AddThree();
+    Make(m_pictures + L"first.swf");
+    ASSERT_TRUE(fs::exists(fs::path(m_temp + L"ftmptest0.swf")));
+    const std::string red = ReadWholeFile(fs::path(m_pictures + L"r.bmp"));
+    const std::string temp = ReadWholeFile(fs::path(m_temp + L"ftmptest0.swf"));
+    const struct
+    {
+        std::wstring output;
+        const wchar_t *says;
+    } cases[] = {
+        {m_pictures + L"r.bmp", L"is also an input"},
+        {m_pictures + L"R.BMP", L"is also an input"},
+        {m_pictures + L".\\g.jpg", L"is also an input"},
+        {m_temp + L"FTMPTEST0.swf", L"temporary movie"},
+    };
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(Utf8FromWide(c.output));
+        m_services.m_messageBoxes.clear();
+        Make(c.output);
+        ASSERT_EQ(1u, m_services.m_messageBoxes.size());
+        EXPECT_NE(std::wstring::npos, MessageTexts()[0].find(c.says)) << MessageTexts()[0];
+        EXPECT_TRUE(ReadWholeFile(fs::path(m_pictures + L"r.bmp")) == red);
+        EXPECT_TRUE(ReadWholeFile(fs::path(m_temp + L"ftmptest0.swf")) == temp);
+    }
+}
+
 TEST_F(MovieCommandsTest, ThePlayerIsCentredWhenTheMovieFitsAndCoversTheAreaWhenNot)
 {
     struct Case
