@@ -227,12 +227,13 @@ TEST_F(BrivelleDlgTest, SavingTheSettingsValidatesEachBox)
         const wchar_t *warning;
     };
     const Case cases[] = {
-        {"largest width", IDC_EDIT_WIDTH, L"65536", true, 65536, nullptr},
+        {"largest width", IDC_EDIT_WIDTH, L"65500", true, 65500, nullptr},
         {"smallest height", IDC_EDIT_HEIGHT, L"8", true, 8, nullptr},
         {"digits then letters", IDC_EDIT_WIDTH, L"300abc", true, 300, nullptr},
         {"blanks and sign", IDC_EDIT_HEIGHT, L"  +640", true, 640, nullptr},
-        {"width too small", IDC_EDIT_WIDTH, L"7", false, 7, L"Please enter an integer between 8 and 65536."},
-        {"height too large", IDC_EDIT_HEIGHT, L"65537", false, 65537, L"Please enter an integer between 8 and 65536."},
+        {"width too small", IDC_EDIT_WIDTH, L"7", false, 7, L"Please enter an integer between 8 and 65500."},
+        {"height beyond libjpeg", IDC_EDIT_HEIGHT, L"65501", false, 65501,
+         L"Please enter an integer between 8 and 65500."},
         {"fps zero", IDC_EDIT_FPS, L"0", false, 0, L"Please enter an integer between 1 and 999999."},
         {"fps largest", IDC_EDIT_FPS, L"999999", true, 999999, nullptr},
         {"delay too large", IDC_EDIT_DELAY, L"1000000", false, 1000000,
@@ -240,7 +241,7 @@ TEST_F(BrivelleDlgTest, SavingTheSettingsValidatesEachBox)
         {"letters keep the old value", IDC_EDIT_WIDTH, L"abc", false, 256, L"Please enter an integer."},
         {"empty box keeps the old value", IDC_EDIT_DELAY, L"", false, 1, L"Please enter an integer."},
         {"a number beyond int does not wrap", IDC_EDIT_WIDTH, L"4294967560", false, 2147483647,
-         L"Please enter an integer between 8 and 65536."},
+         L"Please enter an integer between 8 and 65500."},
     };
     for (const Case &c : cases)
     {
