@@ -56,21 +56,31 @@ GifSplit SplitAnimatedGif(const std::wstring &folder, const std::wstring &fileNa
     for (int j = 0; j < picture.GetNumFrames(); ++j)
     {
         std::wstring name = base + L"_frame" + std::to_wstring(j) + L".gif";
+        std::wstring origin = folder + fileName + L", frame " + std::to_wstring(j);
         CPicture *frame = picture.GetFrame(j);
         if (!frame)
         {
-            split.frameErrors.push_back(Utf8FromWide(fileName) + ": frame " + std::to_string(j) +
-                                        " cannot be read");
-            continue;
+            // Frames are composed in order, so none after a damaged one can be had.
+            const int last = picture.GetNumFrames() - 1;
+            split.frameErrors.push_back(picture.GetLastError() + " (frame" +
+                                        (j < last ? "s " + std::to_string(j) + " to " : " ") + std::to_string(last) +
+                                        " left out)");
+            break;
         }
         std::wstring path = JoinPath(frameFolder, name);
-        if (!frame->Save(Utf8FromWide(path).c_str(), 2))
+        std::string target = Utf8FromWide(path);
+        if (!frame->Save(target.c_str(), 2))
         {
-            split.frameErrors.push_back(frame->GetLastError());
+            // The frame file's name is the run's own business: the message names the GIF and the frame.
+            std::string why = frame->GetLastError();
+            if (why.compare(0, target.size() + 2, target + ": ") == 0)
+                why.erase(0, target.size() + 2);
+            split.frameErrors.push_back(Utf8FromWide(origin) + ": cannot be saved in the temporary folder (" + why +
+                                        ")");
             continue;
         }
         split.frameFiles.push_back(path);
-        split.slides.push_back({frameFolder, name, std::wstring()});
+        split.slides.push_back({frameFolder, name, std::wstring(), origin});
     }
     if (split.frameFiles.empty())
     {

@@ -17,7 +17,9 @@ struct GifSplit
 
 // A GIF with fewer than 2 frames gives itself as the one slide. An animation gives one slide per
 // frame: frame j of anim.gif becomes anim_frame<j>.gif in a folder of its own inside the temporary
-// folder (so frames of two GIFs of the same name never collide), labelled with that name.
+// folder (so frames of two GIFs of the same name never collide), labelled with that name, its strOrigin
+// naming the GIF and the frame. Frames are composed and saved one at a time, so memory does not grow
+// with their number; frames after one that cannot be read are left out.
 GifSplit SplitAnimatedGif(const std::wstring &folder, const std::wstring &fileName, const std::wstring &tempFolder);
 
 // Deletes the frame files (only names ending in ".gif") and the folders that held them, once empty.

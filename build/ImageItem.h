@@ -10,9 +10,17 @@ struct ImageItem
     std::wstring strFolder;
     std::wstring strFileName;
     std::wstring strUrl;
+    // A frame of an animated GIF, whose file is a temporary one: the GIF's path and the frame number,
+    // as messages name the slide. Empty for other slides.
+    std::wstring strOrigin{};
 
     std::wstring FullPath() const
     {
         return strFolder + strFileName;
+    }
+    // The image as messages name it: its path, or the GIF and frame it was split from.
+    std::wstring Origin() const
+    {
+        return strOrigin.empty() ? FullPath() : strOrigin;
     }
 };

@@ -60,6 +60,25 @@ bool ReadFileBytes(const char *pathUtf8, std::vector<uint8_t> &bytes, std::strin
     return ok;
 }
 
+bool ReadFilePrefix(const char *pathUtf8, size_t count, std::vector<uint8_t> &bytes, std::string &error)
+{
+    errno = 0;
+    FILE *file = OpenFileUtf8(pathUtf8, "rb");
+    if (!file)
+    {
+        error = "cannot open the file (" + ErrnoText(errno) + ")";
+        return false;
+    }
+    bytes.resize(count);
+    errno = 0;
+    bytes.resize(std::fread(bytes.data(), 1, count, file));
+    bool ok = !std::ferror(file);
+    if (!ok)
+        error = "cannot read the file (" + ErrnoText(errno) + ")";
+    std::fclose(file);
+    return ok;
+}
+
 bool WriteFileReplacing(const char *pathUtf8, const uint8_t *data, size_t size, std::string &error)
 {
     std::string reason;

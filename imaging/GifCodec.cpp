@@ -4,20 +4,27 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <unordered_map>
 
+#include "base/FileUtf8.h"
 #include "imaging/ColorQuantizer.h"
 #include "imaging/PixelOps.h"
 
 namespace
 {
+// Where giflib's reads come from: bytes in memory, or a file read as it goes.
 struct GifSource
 {
-    const uint8_t *data;
-    size_t size;
-    size_t position;
+    const uint8_t *data = nullptr;
+    FILE *file = nullptr;
+    size_t size = 0; // bytes in the memory or the file
+    size_t position = 0;
+    bool ended = false; // a read found fewer bytes than it asked for
 };
 
 int ReadGifBytes(GifFileType *gif, GifByteType *target, int length)
@@ -25,15 +32,22 @@ int ReadGifBytes(GifFileType *gif, GifByteType *target, int length)
     GifSource *source = static_cast<GifSource *>(gif->UserData);
     if (length <= 0)
         return 0;
-    size_t count = std::min(static_cast<size_t>(length), source->size - source->position);
-    std::memcpy(target, source->data + source->position, count);
+    size_t count;
+    if (source->file)
+        count = std::fread(target, 1, static_cast<size_t>(length), source->file);
+    else
+    {
+        count = std::min(static_cast<size_t>(length), source->size - source->position);
+        std::memcpy(target, source->data + source->position, count);
+    }
     source->position += count;
+    source->ended = source->ended || count < static_cast<size_t>(length);
     return static_cast<int>(count);
 }
 
 std::string GifMessage(int code, const GifSource &source)
 {
-    if (source.position >= source.size)
+    if (source.ended)
         return "GIF: the file is truncated";
     switch (code)
     {
@@ -52,38 +66,6 @@ std::string GifMessage(int code, const GifSource &source)
     }
     }
 }
-
-class GifReader
-{
-  public:
-    explicit GifReader(GifSource *source)
-    {
-        m_gif = DGifOpen(source, ReadGifBytes, &m_nOpenError);
-    }
-    ~GifReader()
-    {
-        if (m_gif)
-        {
-            int ignored = 0;
-            DGifCloseFile(m_gif, &ignored);
-        }
-    }
-    GifReader(const GifReader &) = delete;
-    GifReader &operator=(const GifReader &) = delete;
-
-    GifFileType *Get() const
-    {
-        return m_gif;
-    }
-    int OpenError() const
-    {
-        return m_nOpenError;
-    }
-
-  private:
-    GifFileType *m_gif = nullptr;
-    int m_nOpenError = 0;
-};
 
 struct Rect
 {
@@ -396,108 +378,105 @@ bool SkipFrameData(GifFileType *gif)
 }
 } // namespace
 
-bool DecodeGif(const uint8_t *data, size_t size, bool allFrames, GifFrames &result, std::string &error)
+struct CGifFrameReader::State
 {
-    GifSource source{data, data ? size : 0, 0};
-    if (!data || size < 6 || (std::memcmp(data, "GIF87a", 6) != 0 && std::memcmp(data, "GIF89a", 6) != 0))
-    {
-        error = data && size < 6 && size > 0 && std::memcmp(data, "GIF89a", size) == 0 ? "GIF: the file is truncated"
-                                                                                       : "GIF: not a GIF file";
-        return false;
-    }
-    GifReader reader(&source);
-    GifFileType *gif = reader.Get();
-    if (!gif)
-    {
-        error = GifMessage(reader.OpenError(), source);
-        return false;
-    }
-    GifFrames frames;
+    GifSource source;
+    GifFileType *gif = nullptr;
     Screen screen;
     GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
     int previousDisposal = DISPOSAL_UNSPECIFIED;
     Rect previousRect;
     std::vector<uint8_t> saved;
-    uint64_t composedPixels = 0;
     FrameImage frame;
+    int frames = 0;
+    bool failed = false;
 
-    for (;;)
+    ~State()
     {
-        GifRecordType record = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif, &record) == GIF_ERROR)
+        if (gif)
         {
-            error = GifMessage(gif->Error, source);
-            return false;
+            int ignored = 0;
+            DGifCloseFile(gif, &ignored);
         }
-        if (record == TERMINATE_RECORD_TYPE)
-            break;
-        if (record == EXTENSION_RECORD_TYPE)
+        if (source.file)
+            std::fclose(source.file);
+    }
+
+    bool Start(std::string &error)
+    {
+        int openError = 0;
+        gif = DGifOpen(&source, ReadGifBytes, &openError);
+        if (!gif)
+            error = GifMessage(openError, source);
+        return gif != nullptr;
+    }
+
+    Step Fail(std::string &error, const std::string &message)
+    {
+        failed = true;
+        error = message;
+        return kFailed;
+    }
+
+    // Reads records up to the next image descriptor: kFrame with gif->Image set, or kEnd.
+    Step NextImage(std::string &error)
+    {
+        for (;;)
         {
-            int code = 0;
-            GifByteType *block = nullptr;
-            if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+            GifRecordType record = UNDEFINED_RECORD_TYPE;
+            if (DGifGetRecordType(gif, &record) == GIF_ERROR)
+                return Fail(error, GifMessage(gif->Error, source));
+            if (record == TERMINATE_RECORD_TYPE)
+                return kEnd;
+            if (record == EXTENSION_RECORD_TYPE)
             {
-                error = GifMessage(gif->Error, source);
-                return false;
-            }
-            if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
-                DGifExtensionToGCB(block[0], block + 1, &control);
-            while (block)
-            {
-                if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+                int code = 0;
+                GifByteType *block = nullptr;
+                if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+                    return Fail(error, GifMessage(gif->Error, source));
+                if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
+                    DGifExtensionToGCB(block[0], block + 1, &control);
+                while (block)
                 {
-                    error = GifMessage(gif->Error, source);
-                    return false;
+                    if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+                        return Fail(error, GifMessage(gif->Error, source));
                 }
+                continue;
             }
-            continue;
-        }
-        if (DGifGetImageDesc(gif) == GIF_ERROR)
-        {
-            error = GifMessage(gif->Error, source);
-            return false;
-        }
-        ++frames.frameCount;
-        const GifImageDesc &desc = gif->Image;
-        bool compose = allFrames || frames.frameCount == 1;
-        if (frames.frameCount == 1)
-        {
-            // Viewers grow a screen too small for the first frame.
-            int width = std::max(gif->SWidth, desc.Left + desc.Width);
-            int height = std::max(gif->SHeight, desc.Top + desc.Height);
-            if (!CheckPixelBudget(width, height, "GIF header", error) ||
-                !CheckDataPlausible(static_cast<uint64_t>(width) * static_cast<uint64_t>(height), size, kLzwMaxRatio,
-                                    width, height, "GIF", error))
-                return false;
-            screen.Init(width, height);
-        }
-        bool hasPixels = desc.Width > 0 && desc.Height > 0;
-        if (!compose || !hasPixels)
-        {
-            if (!SkipFrameData(gif))
+            if (DGifGetImageDesc(gif) == GIF_ERROR)
+                return Fail(error, GifMessage(gif->Error, source));
+            // giflib keeps a record of every image read; only the current one is needed.
+            GifFreeSavedImages(gif);
+            gif->ImageCount = 0;
+            ++frames;
+            if (frames == 1)
             {
-                error = GifMessage(gif->Error, source);
-                return false;
+                // Viewers grow a screen too small for the first frame.
+                const GifImageDesc &desc = gif->Image;
+                int width = std::max(gif->SWidth, desc.Left + desc.Width);
+                int height = std::max(gif->SHeight, desc.Top + desc.Height);
+                if (!CheckPixelBudget(width, height, "GIF header", error) ||
+                    !CheckDataPlausible(static_cast<uint64_t>(width) * static_cast<uint64_t>(height), source.size,
+                                        kLzwMaxRatio, width, height, "GIF", error))
+                    return Fail(error, error);
+                screen.Init(width, height);
             }
+            return kFrame;
         }
-        if (!compose)
-        {
-            control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
-            continue;
-        }
-        composedPixels += static_cast<uint64_t>(screen.Width()) * static_cast<uint64_t>(screen.Height());
-        if (composedPixels > kMaxAnimationPixels)
-        {
-            error = "GIF: too many frames to hold (" + std::to_string(frames.frameCount) + " frames of " +
-                    std::to_string(screen.Width()) + " x " + std::to_string(screen.Height()) + " pixels)";
-            return false;
-        }
+    }
+
+    Step Compose(Raster *out, std::string &error)
+    {
+        const GifImageDesc &desc = gif->Image;
+        bool hasPixels = desc.Width > 0 && desc.Height > 0;
+        if (!hasPixels && !SkipFrameData(gif))
+            return Fail(error, GifMessage(gif->Error, source));
         if (hasPixels)
         {
             if (!CheckPixelBudget(desc.Width, desc.Height, "GIF frame", error) ||
-                !CheckDataPlausible(static_cast<uint64_t>(desc.Width) * static_cast<uint64_t>(desc.Height), size,
+                !CheckDataPlausible(static_cast<uint64_t>(desc.Width) * static_cast<uint64_t>(desc.Height), source.size,
                                     kLzwMaxRatio, desc.Width, desc.Height, "GIF frame", error))
-                return false;
+                return Fail(error, error);
             frame.left = desc.Left;
             frame.top = desc.Top;
             frame.width = desc.Width;
@@ -505,15 +484,9 @@ bool DecodeGif(const uint8_t *data, size_t size, bool allFrames, GifFrames &resu
             frame.colours = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
             frame.transparent = control.TransparentColor;
             if (!frame.colours || frame.colours->ColorCount <= 0)
-            {
-                error = "GIF: frame " + std::to_string(frames.frameCount) + " has no colour table";
-                return false;
-            }
+                return Fail(error, "GIF: frame " + std::to_string(frames) + " has no colour table");
             if (!ReadFrameIndices(gif, frame))
-            {
-                error = GifMessage(gif->Error, source);
-                return false;
-            }
+                return Fail(error, GifMessage(gif->Error, source));
         }
 
         // What the previous frame asked to leave behind, then this frame over it.
@@ -526,18 +499,123 @@ bool DecodeGif(const uint8_t *data, size_t size, bool allFrames, GifFrames &resu
             screen.Save(rect, saved);
         if (hasPixels)
             Draw(screen, frame);
-        frames.frames.emplace_back();
-        Snapshot(screen, hasPixels ? &frame : nullptr, frames.frames.back());
+        if (out)
+            Snapshot(screen, hasPixels ? &frame : nullptr, *out);
         previousDisposal = control.DisposalMode;
         previousRect = rect;
         control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        return kFrame;
     }
-    if (frames.frameCount == 0)
+};
+
+CGifFrameReader::CGifFrameReader() = default;
+
+CGifFrameReader::~CGifFrameReader() = default;
+
+bool CGifFrameReader::Open(const uint8_t *data, size_t size, std::string &error)
+{
+    m_pState.reset();
+    if (!data || size < 6 || (std::memcmp(data, "GIF87a", 6) != 0 && std::memcmp(data, "GIF89a", 6) != 0))
     {
-        error = "GIF: the file holds no picture";
+        error = data && size < 6 && size > 0 && std::memcmp(data, "GIF89a", size) == 0 ? "GIF: the file is truncated"
+                                                                                       : "GIF: not a GIF file";
         return false;
     }
-    result = std::move(frames);
+    auto state = std::make_unique<State>();
+    state->source.data = data;
+    state->source.size = size;
+    if (!state->Start(error))
+        return false;
+    m_pState = std::move(state);
+    return true;
+}
+
+bool CGifFrameReader::OpenFile(const char *pathUtf8, std::string &error)
+{
+    m_pState.reset();
+    auto state = std::make_unique<State>();
+    errno = 0;
+    state->source.file = OpenFileUtf8(pathUtf8, "rb");
+    if (!state->source.file)
+    {
+        error = std::string("cannot open the file (") + std::strerror(errno ? errno : EIO) + ")";
+        return false;
+    }
+    int64_t size = FileSize64(state->source.file);
+    if (size < 0)
+    {
+        error = std::string("cannot read the file (") + std::strerror(errno ? errno : EIO) + ")";
+        return false;
+    }
+    state->source.size = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(size), SIZE_MAX));
+    char signature[6] = {};
+    size_t got = std::fread(signature, 1, 6, state->source.file);
+    if (got < 6 || (std::memcmp(signature, "GIF87a", 6) != 0 && std::memcmp(signature, "GIF89a", 6) != 0))
+    {
+        error = got < 6 && got > 0 && std::memcmp(signature, "GIF89a", got) == 0 ? "GIF: the file is truncated"
+                                                                                 : "GIF: not a GIF file";
+        return false;
+    }
+    if (!SeekFile64(state->source.file, 0, SEEK_SET) || !state->Start(error))
+        return false;
+    m_pState = std::move(state);
+    return true;
+}
+
+CGifFrameReader::Step CGifFrameReader::Next(Raster *frame, std::string &error)
+{
+    if (!m_pState || m_pState->failed)
+    {
+        error = "GIF: the file is not open";
+        return kFailed;
+    }
+    try
+    {
+        Step step = m_pState->NextImage(error);
+        return step == kFrame ? m_pState->Compose(frame, error) : step;
+    }
+    catch (const std::bad_alloc &)
+    {
+        return m_pState->Fail(error, "GIF: not enough memory");
+    }
+}
+
+CGifFrameReader::Step CGifFrameReader::SkipToEnd(std::string &error)
+{
+    if (!m_pState || m_pState->failed)
+    {
+        error = "GIF: the file is not open";
+        return kFailed;
+    }
+    for (;;)
+    {
+        Step step = m_pState->NextImage(error);
+        if (step != kFrame)
+            return step;
+        if (!SkipFrameData(m_pState->gif))
+            return m_pState->Fail(error, GifMessage(m_pState->gif->Error, m_pState->source));
+        m_pState->control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    }
+}
+
+int CGifFrameReader::FramesRead() const
+{
+    return m_pState ? m_pState->frames : 0;
+}
+
+bool DecodeGif(const uint8_t *data, size_t size, Raster &first, int &frameCount, std::string &error)
+{
+    CGifFrameReader reader;
+    if (!reader.Open(data, size, error))
+        return false;
+    Raster picture;
+    CGifFrameReader::Step step = reader.Next(&picture, error);
+    if (step == CGifFrameReader::kEnd)
+        error = "GIF: the file holds no picture";
+    if (step != CGifFrameReader::kFrame || reader.SkipToEnd(error) != CGifFrameReader::kEnd)
+        return false;
+    first = std::move(picture);
+    frameCount = reader.FramesRead();
     return true;
 }
 

@@ -18,20 +18,13 @@ namespace
 {
 constexpr int kJpegQuality = 90;
 
-struct Decoded
-{
-    Raster raster;
-    GifFrames gif;
-    bool isGif = false;
-};
-
 bool IsKnownType(int type)
 {
     return type == kImageTypeBmp || type == kImageTypeGif || type == kImageTypeJpg || type == kImageTypePng ||
            type == kImageTypeTif;
 }
 
-bool Decode(int type, const std::vector<uint8_t> &bytes, int minWidth, int minHeight, bool allFrames, Decoded &result,
+bool Decode(int type, const std::vector<uint8_t> &bytes, int minWidth, int minHeight, Raster &result,
             std::string &error)
 {
     const uint8_t *data = bytes.data();
@@ -39,27 +32,36 @@ bool Decode(int type, const std::vector<uint8_t> &bytes, int minWidth, int minHe
     switch (type)
     {
     case kImageTypeBmp:
-        return DecodeBmp(data, size, result.raster, error);
+        return DecodeBmp(data, size, result, error);
     case kImageTypePng:
-        return DecodePng(data, size, result.raster, error);
+        return DecodePng(data, size, result, error);
     case kImageTypeTif:
-        return DecodeTiff(data, size, result.raster, error);
+        return DecodeTiff(data, size, result, error);
     case kImageTypeJpg:
-        if (DecodeJpeg(data, size, minWidth, minHeight, result.raster, error))
+        if (DecodeJpeg(data, size, minWidth, minHeight, result, error))
             return true;
         if (error.find("JPEG") == std::string::npos)
             error = "JPEG: " + error;
         return false;
-    case kImageTypeGif:
-        result.isGif = true;
-        if (!DecodeGif(data, size, allFrames, result.gif, error))
-            return false;
-        result.raster = allFrames ? result.gif.frames.front() : std::move(result.gif.frames.front());
-        return true;
     default:
         error = "unknown picture type " + std::to_string(type);
         return false;
     }
+}
+
+// The type a file's first bytes show; false with a message when the file cannot be read or is empty.
+bool DetectFileType(const char *pathUtf8, int &type, std::string &error)
+{
+    std::vector<uint8_t> head;
+    if (!ReadFilePrefix(pathUtf8, 16, head, error))
+        return false;
+    if (head.empty())
+    {
+        error = "the file is empty";
+        return false;
+    }
+    type = DetectImageType(head.data(), head.size());
+    return true;
 }
 
 std::string SizeText(int width, int height)
@@ -97,38 +99,40 @@ bool CPicture::LoadFile(const char *pathUtf8, int type, int minWidth, int minHei
         return Fail("no file name given");
     try
     {
-        std::vector<uint8_t> bytes;
         std::string error;
-        if (!ReadFileBytes(pathUtf8, bytes, error))
+        int content = kImageTypeUnknown;
+        if (!DetectFileType(pathUtf8, content, error))
             return Fail(error);
-        if (bytes.empty())
-            return Fail("the file is empty");
-
-        Decoded decoded;
+        std::vector<uint8_t> bytes;
+        // A GIF is read from its file as it is decoded, so an animation of any length is never held whole.
+        auto loadAs = [&](int t) {
+            if (t == kImageTypeGif)
+                return LoadGif(error);
+            if (bytes.empty() && !ReadFileBytes(pathUtf8, bytes, error))
+                return false;
+            return Decode(t, bytes, minWidth, minHeight, m_raster, error);
+        };
         int tried = IsKnownType(type) ? type : kImageTypeUnknown;
-        bool ok = tried != kImageTypeUnknown && Decode(tried, bytes, minWidth, minHeight, m_bAllFrames, decoded, error);
+        bool ok = tried != kImageTypeUnknown && loadAs(tried);
         int loaded = tried;
         if (!ok)
         {
             // The extension may lie: the content decides.
-            int detected = DetectImageType(bytes.data(), bytes.size());
-            if (detected == kImageTypeUnknown)
+            if (content == kImageTypeUnknown)
                 return Fail("not a picture in a known format (BMP, GIF, JPEG, PNG, TIFF)");
-            if (detected != tried)
+            if (content != tried)
             {
-                decoded = Decoded{};
+                Clear();
                 error.clear();
-                ok = Decode(detected, bytes, minWidth, minHeight, m_bAllFrames, decoded, error);
-                loaded = detected;
+                ok = loadAs(content);
+                loaded = content;
             }
             if (!ok)
                 return Fail(error);
         }
-        m_raster = std::move(decoded.raster);
         m_nType = loaded;
-        m_nFrames = decoded.isGif ? decoded.gif.frameCount : 1;
-        if (decoded.isGif && m_bAllFrames)
-            m_pendingFrames = std::move(decoded.gif.frames);
+        if (loaded != kImageTypeGif)
+            m_nFrames = 1;
         return true;
     }
     catch (const std::bad_alloc &)
@@ -136,6 +140,23 @@ bool CPicture::LoadFile(const char *pathUtf8, int type, int minWidth, int minHei
         Clear();
         return Fail("not enough memory to decode the picture");
     }
+}
+
+bool CPicture::LoadGif(std::string &error)
+{
+    CGifFrameReader reader;
+    if (!reader.OpenFile(m_strPath.c_str(), error))
+        return false;
+    CGifFrameReader::Step step = reader.Next(&m_raster, error);
+    if (step == CGifFrameReader::kEnd)
+        error = "GIF: the file holds no picture";
+    if (step != CGifFrameReader::kFrame || reader.SkipToEnd(error) != CGifFrameReader::kEnd)
+    {
+        m_raster = Raster{};
+        return false;
+    }
+    m_nFrames = reader.FramesRead();
+    return true;
 }
 
 bool CPicture::IsValid() const
@@ -266,26 +287,47 @@ int CPicture::GetNumFrames() const
 
 CPicture *CPicture::GetFrame(int index)
 {
-    if (!IsValid() || index < 0)
+    if (!IsValid() || !m_bAllFrames || m_nType != kImageTypeGif || index < 0 || index >= m_nFrames)
         return nullptr;
-    size_t i = static_cast<size_t>(index);
-    if (i < m_frames.size() && m_frames[i])
-        return m_frames[i].get();
-    if (i >= m_pendingFrames.size() || m_pendingFrames[i].Empty())
-        return nullptr;
+    if (m_pFrame && m_nFrameIndex == index)
+        return m_pFrame.get();
+    m_pFrame.reset();
+    m_nFrameIndex = -1;
     try
     {
-        if (m_frames.size() < m_pendingFrames.size())
-            m_frames.resize(m_pendingFrames.size());
+        // Frames are composed in order from the file; an earlier frame starts the file again.
+        std::string error;
+        if (!m_pFrames || m_pFrames->FramesRead() > index)
+        {
+            m_pFrames = std::make_unique<CGifFrameReader>();
+            if (!m_pFrames->OpenFile(m_strPath.c_str(), error))
+            {
+                m_pFrames.reset();
+                Fail("frame " + std::to_string(index) + ": " + error);
+                return nullptr;
+            }
+        }
         auto frame = std::make_unique<CPicture>(m_nType);
-        frame->m_raster = std::move(m_pendingFrames[i]);
+        CGifFrameReader::Step step = CGifFrameReader::kFrame;
+        while (step == CGifFrameReader::kFrame && m_pFrames->FramesRead() <= index)
+            step = m_pFrames->Next(m_pFrames->FramesRead() == index ? &frame->m_raster : nullptr, error);
+        if (step != CGifFrameReader::kFrame)
+        {
+            m_pFrames.reset();
+            Fail("frame " + std::to_string(index) + ": " + (error.empty() ? "the file has changed" : error));
+            return nullptr;
+        }
+        if (index + 1 == m_nFrames)
+            m_pFrames.reset();
         frame->m_strPath = m_strPath;
         frame->m_nFrames = 1;
-        m_frames[i] = std::move(frame);
-        return m_frames[i].get();
+        m_pFrame = std::move(frame);
+        m_nFrameIndex = index;
+        return m_pFrame.get();
     }
     catch (const std::bad_alloc &)
     {
+        m_pFrames.reset();
         Fail("not enough memory for frame " + std::to_string(index));
         return nullptr;
     }
@@ -315,8 +357,9 @@ bool CPicture::Fail(const std::string &what)
 void CPicture::Clear()
 {
     m_raster = Raster{};
-    m_pendingFrames.clear();
-    m_frames.clear();
+    m_pFrames.reset();
+    m_pFrame.reset();
+    m_nFrameIndex = -1;
     m_nFrames = 0;
     m_strError.clear();
 }

@@ -3,9 +3,10 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "imaging/Raster.h"
+
+class CGifFrameReader;
 
 // One decoded picture (and, for a GIF loaded with all frames, its composed frames). Every operation
 // answers true or false; on false GetLastError says "<file>: <what is wrong>".
@@ -44,11 +45,13 @@ class CPicture
     // temporary name beside the target and renamed, so a failed save leaves no partial file.
     bool Save(const char *pathUtf8, int type);
 
-    // With true, Load keeps every composed frame of a GIF for GetFrame.
+    // With true, GetFrame gives the composed frames of a GIF loaded afterwards.
     void SetRetreiveAllFrames(bool all);
     // Frames in the loaded file (1 for formats other than GIF, 0 when empty).
     int GetNumFrames() const;
-    // Composed frame `index` when all frames were kept, else null; owned by this object.
+    // Composed frame `index` of a GIF loaded with all frames, else null. Frames are composed from the file
+    // when asked for, and only the last one asked for is kept: the object returned is owned by this one and
+    // valid until the next GetFrame with another index or the next Load. Asking in order reads the file once.
     CPicture *GetFrame(int index);
 
     const std::string &GetLastError() const;
@@ -57,6 +60,7 @@ class CPicture
 
   private:
     bool LoadFile(const char *pathUtf8, int type, int minWidth, int minHeight);
+    bool LoadGif(std::string &error);
     bool Fail(const std::string &what);
     void Clear();
 
@@ -66,6 +70,7 @@ class CPicture
     std::string m_strPath;
     std::string m_strError;
     Raster m_raster;
-    std::vector<Raster> m_pendingFrames; // composed frames not yet asked for
-    std::vector<std::unique_ptr<CPicture>> m_frames;
+    std::unique_ptr<CGifFrameReader> m_pFrames; // where the next frame GetFrame asks for comes from
+    std::unique_ptr<CPicture> m_pFrame;         // the frame GetFrame gave last
+    int m_nFrameIndex = -1;
 };

@@ -1,5 +1,5 @@
 // brivelle-make-pictures: writes sample and benchmark pictures (colour cards, photo-like JPEGs,
-// an animated GIF) so demonstrations and benchmarks need no files from elsewhere.
+// animated GIFs) so demonstrations and benchmarks need no files from elsewhere.
 #include "bench/pictures/SamplePictures.h"
 
 #include <cstdio>
@@ -11,7 +11,8 @@ namespace
 int Usage()
 {
     std::fprintf(stderr, "usage: brivelle-make-pictures samples DIR\n"
-                         "       brivelle-make-pictures photos DIR COUNT WIDTH HEIGHT QUALITY\n");
+                         "       brivelle-make-pictures photos DIR COUNT WIDTH HEIGHT QUALITY\n"
+                         "       brivelle-make-pictures gif DIR FRAMES WIDTH HEIGHT\n");
     return 2;
 }
 } // namespace
@@ -44,6 +45,13 @@ int main(int argc, char **argv)
             std::snprintf(name, sizeof name, "photo%04d.jpg", i);
             ok = WriteJpeg(dir + name, MakePhoto(width, height, 1000u + static_cast<unsigned>(i)), quality);
         }
+    }
+    else if (mode == "gif" && argc == 6)
+    {
+        int frames = std::atoi(argv[3]), width = std::atoi(argv[4]), height = std::atoi(argv[5]);
+        if (frames < 1 || width < 1 || height < 1 || width > 65535 || height > 65535)
+            return Usage();
+        ok = WriteBandsGif(dir + "bands" + std::to_string(frames) + ".gif", frames, width, height);
     }
     else
         return Usage();

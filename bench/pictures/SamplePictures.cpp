@@ -91,7 +91,7 @@ Raster MakePhoto(int width, int height, unsigned seed)
     std::vector<Blob> blobs(12);
     for (Blob &b : blobs)
         b = {unit(random) * width, unit(random) * height, (0.05f + 0.25f * unit(random)) * width,
-             unit(random) * 255, unit(random) * 255, unit(random) * 255};
+             unit(random) * 255,   unit(random) * 255,    unit(random) * 255};
     std::normal_distribution<float> noise(0.0f, 9.0f);
     const float skyRed = 40 + 120 * unit(random), skyGreen = 60 + 120 * unit(random), skyBlue = 90 + 150 * unit(random);
     for (int y = 0; y < height; ++y)
@@ -140,31 +140,37 @@ Raster MakeCard(int width, int height, uint8_t red, uint8_t green, uint8_t blue)
     return r;
 }
 
-bool WriteAnimatedGif(const std::string &path, int frames)
+namespace
 {
-    const int width = 160, height = 120;
-    frames = frames < 1 ? 1 : frames > 3 ? 3 : frames;
+// Writes a looping animation line by line, so a long one never needs memory for more than a row:
+// `frames` full-screen frames of 0.5 s, line(frame, y, row) giving each row's indices into `colours`.
+template <typename Line>
+bool WriteGifFrames(const std::string &path, int width, int height, std::vector<GifColorType> colours, int frames,
+                    Line line)
+{
     int error = 0;
     FILE *file = OpenFileUtf8(path.c_str(), "wb");
     if (!file)
         return false;
-    GifFileType *gif = EGifOpen(file, [](GifFileType *g, const GifByteType *data, int n) {
-        return static_cast<int>(std::fwrite(data, 1, static_cast<size_t>(n), static_cast<FILE *>(g->UserData)));
-    }, &error);
+    GifFileType *gif = EGifOpen(
+        file,
+        [](GifFileType *g, const GifByteType *data, int n) {
+            return static_cast<int>(std::fwrite(data, 1, static_cast<size_t>(n), static_cast<FILE *>(g->UserData)));
+        },
+        &error);
     if (!gif)
     {
         std::fclose(file);
         return false;
     }
-    GifColorType colours[4] = {{255, 255, 255}, {220, 40, 40}, {40, 160, 60}, {30, 60, 200}};
-    ColorMapObject *map = GifMakeMapObject(4, colours);
-    bool ok = map && EGifPutScreenDesc(gif, width, height, 2, 0, map) == GIF_OK;
+    ColorMapObject *map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
+    bool ok = map && EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK;
     unsigned char loop[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
     unsigned char loopData[] = {1, 0, 0};
     ok = ok && EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
          EGifPutExtensionBlock(gif, sizeof loop, loop) == GIF_OK &&
          EGifPutExtensionBlock(gif, sizeof loopData, loopData) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
-    std::vector<GifPixelType> line(width);
+    std::vector<GifPixelType> row(static_cast<size_t>(width));
     for (int f = 0; ok && f < frames; ++f)
     {
         GraphicsControlBlock gcb = {};
@@ -174,18 +180,42 @@ bool WriteAnimatedGif(const std::string &path, int frames)
         size_t n = EGifGCBToExtension(&gcb, ext);
         ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(n), ext) == GIF_OK &&
              EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
-        const int cx = 30 + f * 50, cy = 60;
         for (int y = 0; ok && y < height; ++y)
         {
-            for (int x = 0; x < width; ++x)
-            {
-                int dx = x - cx, dy = y - cy;
-                line[x] = dx * dx + dy * dy < 400 ? static_cast<GifPixelType>(1 + f) : 0;
-            }
-            ok = EGifPutLine(gif, line.data(), width) == GIF_OK;
+            line(f, y, row.data());
+            ok = EGifPutLine(gif, row.data(), width) == GIF_OK;
         }
     }
-    GifFreeMapObject(map);
+    if (map)
+        GifFreeMapObject(map);
     ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
     return std::fclose(file) == 0 && ok;
+}
+} // namespace
+
+bool WriteAnimatedGif(const std::string &path, int frames)
+{
+    const int width = 160, height = 120;
+    frames = frames < 1 ? 1 : frames > 3 ? 3 : frames;
+    return WriteGifFrames(path, width, height, {{255, 255, 255}, {220, 40, 40}, {40, 160, 60}, {30, 60, 200}}, frames,
+                          [&](int f, int y, GifPixelType *row) {
+                              const int cx = 30 + f * 50, cy = 60;
+                              for (int x = 0; x < width; ++x)
+                              {
+                                  int dx = x - cx, dy = y - cy;
+                                  row[x] = dx * dx + dy * dy < 400 ? static_cast<GifPixelType>(1 + f) : 0;
+                              }
+                          });
+}
+
+bool WriteBandsGif(const std::string &path, int frames, int width, int height)
+{
+    std::vector<GifColorType> colours;
+    for (int i = 0; i < 16; ++i)
+        colours.push_back({static_cast<GifByteType>(16 * i), static_cast<GifByteType>(255 - 12 * i),
+                           static_cast<GifByteType>(i % 2 ? 200 : 40)});
+    return WriteGifFrames(path, width, height, colours, frames, [&](int f, int y, GifPixelType *row) {
+        for (int x = 0; x < width; ++x)
+            row[x] = static_cast<GifPixelType>(((x + 8 * f) / 32 + y / 48) % 16);
+    });
 }

@@ -17,3 +17,6 @@ bool WriteJpeg(const std::string &path, const Raster &picture, int quality);
 // `frames` frames (at most 3) of a ball moving across a 160 x 120 picture, 4 palette colours:
 // white ground, then a red, green and blue ball in frames 0, 1 and 2.
 bool WriteAnimatedGif(const std::string &path, int frames = 3);
+// `frames` full-screen frames of diagonal colour bands that move 8 pixels a frame (16 colours), written
+// frame by frame: a long animation for benchmarks.
+bool WriteBandsGif(const std::string &path, int frames, int width, int height);

@@ -53,6 +53,7 @@ TEST(GifSplitterTest, ThreeFramesGiveThreeSlidesNamedAfterTheGif)
         EXPECT_EQ(slide.strFileName, L"Anim_frame" + std::to_wstring(j) + L".gif");
         EXPECT_TRUE(slide.strUrl.empty());
         EXPECT_EQ(slide.strFolder.compare(0, temp.size(), temp), 0) << "frames live in the temporary folder";
+        EXPECT_EQ(slide.Origin(), pictures + L"Anim.GIF, frame " + std::to_wstring(j)) << "messages name the GIF";
         EXPECT_EQ(split.frameFiles[static_cast<size_t>(j)], slide.FullPath());
         PaletteEntry ball = PixelOf(slide.FullPath(), 30 + 50 * j, 60);
         EXPECT_EQ(ball.r, balls[j].r);
@@ -92,6 +93,8 @@ TEST(GifSplitterTest, StillAndUnreadableGifs)
     TempDir dir;
     std::wstring pictures = Folder(dir, "p"), temp = Folder(dir, "tmp");
     ASSERT_TRUE(WriteAnimatedGif(Utf8FromWide(pictures + L"still.gif"), 1));
+    const std::wstring one3 = pictures + L"three.gif";
+    ASSERT_TRUE(WriteAnimatedGif(Utf8FromWide(one3)));
     GifSplit still = SplitAnimatedGif(pictures, L"still.gif", temp);
     ASSERT_TRUE(still.bLoaded);
     ASSERT_EQ(still.slides.size(), 1u);
@@ -103,6 +106,20 @@ TEST(GifSplitterTest, StillAndUnreadableGifs)
     EXPECT_FALSE(broken.bLoaded);
     EXPECT_TRUE(broken.slides.empty());
     EXPECT_NE(broken.strError.find("broken.gif"), std::string::npos) << broken.strError;
+
+    // Frames are read one by one: those before a frame with damaged pixels still become slides.
+    std::string gif = ReadWholeFile(fs::u8path(Utf8FromWide(one3)));
+    size_t last = gif.rfind(std::string("\x2C\0\0\0\0\xA0\0\x78\0\0", 10));
+    ASSERT_NE(last, std::string::npos);
+    gif.replace(last + 12, 8, 8, '\xFF');
+    WriteWholeFile(fs::u8path(Utf8FromWide(pictures + L"damaged.gif")), gif);
+    GifSplit damaged = SplitAnimatedGif(pictures, L"damaged.gif", temp);
+    EXPECT_TRUE(damaged.bLoaded);
+    EXPECT_EQ(damaged.slides.size(), 2u);
+    ASSERT_EQ(damaged.frameErrors.size(), 1u);
+    EXPECT_EQ(damaged.frameErrors[0].find(Utf8FromWide(pictures + L"damaged.gif: frame 2: GIF")), 0u)
+        << damaged.frameErrors[0];
+    DeleteFrameFiles(damaged.frameFiles);
 
     GifSplit missing = SplitAnimatedGif(pictures, L"missing.gif", temp);
     EXPECT_FALSE(missing.bLoaded);

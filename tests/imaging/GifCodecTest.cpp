@@ -17,9 +17,31 @@ const Rgba kBlue{0, 0, 255, 255};
 const Rgba kYellow{255, 255, 0, 255};
 const Rgba kClear{0, 0, 0, 0};
 
+struct GifFrames
+{
+    std::vector<Raster> frames;
+    int frameCount = 0;
+};
+
+// Every frame through the frame reader, or the first one and the count through DecodeGif.
 bool Decode(const std::string &file, bool allFrames, GifFrames &out, std::string &error)
 {
-    return DecodeGif(reinterpret_cast<const uint8_t *>(file.data()), file.size(), allFrames, out, error);
+    const auto *data = reinterpret_cast<const uint8_t *>(file.data());
+    out = GifFrames{};
+    if (!allFrames)
+    {
+        out.frames.emplace_back();
+        return DecodeGif(data, file.size(), out.frames[0], out.frameCount, error);
+    }
+    CGifFrameReader reader;
+    if (!reader.Open(data, file.size(), error))
+        return false;
+    Raster frame;
+    CGifFrameReader::Step step;
+    while ((step = reader.Next(&frame, error)) == CGifFrameReader::kFrame)
+        out.frames.push_back(std::move(frame));
+    out.frameCount = reader.FramesRead();
+    return step == CGifFrameReader::kEnd;
 }
 
 GifFrameRecipe Solid(int left, int top, int width, int height, uint8_t index, int disposal = 0)

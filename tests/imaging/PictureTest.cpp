@@ -510,3 +510,49 @@ TEST(PictureTest, AnimatedGifGivesComposedFramesThatSaveWithExactColours)
     EXPECT_EQ(nullptr, picture.GetFrame(3));
     EXPECT_EQ(nullptr, picture.GetFrame(-1));
 }
+
+TEST(PictureTest, AnAnimationOfMoreThanTheBudgetInAllIsReadFrameByFrame)
+{
+    // 96 frames of a 1024 x 1024 screen pass the pixel budget together, not one by one. Frame j adds a
+    // red dot at (j, j) on blue.
+    const int kFrames = 96;
+    GifRecipe recipe;
+    recipe.width = 1024;
+    recipe.height = 1024;
+    recipe.globalPalette = {kBlue, kRed};
+    GifFrameRecipe ground;
+    ground.width = 1024;
+    ground.height = 1024;
+    ground.indices.assign(1024 * 1024, 0);
+    recipe.frames.push_back(ground);
+    for (int j = 1; j < kFrames; ++j)
+    {
+        GifFrameRecipe dot;
+        dot.left = dot.top = j;
+        dot.width = dot.height = 1;
+        dot.indices = {1};
+        recipe.frames.push_back(dot);
+    }
+    TempDir dir;
+    std::string path = Write(dir, "long.gif", MakeGif(recipe));
+    CPicture picture;
+    picture.SetRetreiveAllFrames(true);
+    ASSERT_TRUE(picture.Load(path.c_str(), 2)) << picture.GetLastError();
+    ASSERT_EQ(kFrames, picture.GetNumFrames());
+    // In order, then back to an earlier frame, which reads the file again.
+    for (int j : {0, 1, 2, kFrames - 1, 3, 3})
+    {
+        SCOPED_TRACE("frame " + std::to_string(j));
+        CPicture *frame = picture.GetFrame(j);
+        ASSERT_NE(nullptr, frame) << picture.GetLastError();
+        const Raster &raster = frame->GetRaster();
+        for (int d : {1, j, j + 1})
+        {
+            if (d >= 1 && d < kFrames)
+            {
+                EXPECT_EQ(d <= j ? kRed : kBlue, PixelAt(raster, d, d)) << "dot " << d;
+            }
+        }
+    }
+    EXPECT_EQ(nullptr, picture.GetFrame(kFrames));
+}
