@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "imaging/PixelOps.h"
 #include "imaging/Resample.h"
 
 #include <jpeglib.h>
@@ -220,25 +221,6 @@ bool GrowRows(DecodeJob &job, size_t rows)
         return false;
     }
     return true;
-}
-
-// Adobe applications store CMYK inverted (255 is no ink); other writers store the ink itself.
-void CmykToRgb(const uint8_t *cmyk, uint8_t *rgb, size_t width, bool inverted)
-{
-    for (size_t x = 0; x < width; ++x, cmyk += 4, rgb += 3)
-    {
-        unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
-        if (!inverted)
-        {
-            c = 255 - c;
-            m = 255 - m;
-            y = 255 - y;
-            k = 255 - k;
-        }
-        rgb[0] = static_cast<uint8_t>((c * k + 127) / 255);
-        rgb[1] = static_cast<uint8_t>((m * k + 127) / 255);
-        rgb[2] = static_cast<uint8_t>((y * k + 127) / 255);
-    }
 }
 
 // A file of several scans is decoded through coefficient buffers for the whole picture at full size,

@@ -105,6 +105,24 @@ bool CheckDataPlausible(uint64_t decodedUnits, size_t fileSize, uint64_t maxRati
     return false;
 }
 
+void CmykToRgb(const uint8_t *cmyk, uint8_t *rgb, size_t width, bool inverted)
+{
+    for (size_t x = 0; x < width; ++x, cmyk += 4, rgb += 3)
+    {
+        unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted)
+        {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        rgb[0] = static_cast<uint8_t>((c * k + 127) / 255);
+        rgb[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        rgb[2] = static_cast<uint8_t>((y * k + 127) / 255);
+    }
+}
+
 void DropOpaqueAlpha(Raster &raster)
 {
     if (std::all_of(raster.alpha.begin(), raster.alpha.end(), [](uint8_t a) { return a == 255; }))

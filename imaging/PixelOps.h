@@ -76,6 +76,10 @@ constexpr uint64_t kLzwMaxRatio = 2800;     // a 12-bit code yields at most 4096
 bool CheckDataPlausible(uint64_t decodedUnits, size_t fileSize, uint64_t maxRatio, int64_t width, int64_t height,
                         const char *what, std::string &error);
 
+// CMYK samples (4 bytes a pixel) to R, G, B. Adobe's JPEG files store CMYK inverted (255 is no ink);
+// other writers, TIFF among them, store the ink itself.
+void CmykToRgb(const uint8_t *cmyk, uint8_t *rgb, size_t width, bool inverted);
+
 // Removes an alpha plane in which every pixel is opaque.
 void DropOpaqueAlpha(Raster &raster);
 // Composes a 24-bit picture with an alpha plane over white and drops the plane; other pictures are left alone.

@@ -139,10 +139,49 @@ std::string TiffMessage(const TiffSource &source, const char *fallback)
     return std::string("TIFF: ") + (source.message[0] ? source.message : fallback);
 }
 
-// Copies raw rows of a one-sample page (strips or tiles) into a raster of the file's bit depth.
-bool ReadRawIndices(TIFF *tiff, const TiffSource &source, int bits, Raster &out, std::string &error)
+// A page libtiff cannot decode, or we do not: the reason as libtiff words it, without its apology.
+std::string Unsupported(const std::string &reason)
 {
-    size_t rowBytes = RowBytes(out.width, bits);
+    std::string text = reason.compare(0, 7, "Sorry, ") == 0 ? reason.substr(7) : reason;
+    return "this kind of TIFF is not supported (" + text + ")";
+}
+
+// How a page stores its samples.
+struct SampleLayout
+{
+    int width = 0;
+    int height = 0;
+    int samples = 1;     // per pixel
+    int bits = 8;        // per sample; planes need whole bytes
+    bool planes = false; // each sample in a plane of its own, not all of a pixel's samples together
+};
+
+// Reads a page band by band (a strip, or a row of tiles) and hands each band to onRows(first row, rows,
+// data, row stride), its rows holding a pixel's samples together, whether the file keeps them together
+// or in planes.
+template <typename OnRows>
+bool ReadSampleBands(TIFF *tiff, const TiffSource &source, const SampleLayout &layout, OnRows onRows,
+                     std::string &error)
+{
+    const int planes = layout.planes ? layout.samples : 1;
+    const int planeBits = layout.planes ? layout.bits : layout.samples * layout.bits;
+    const size_t sampleBytes = static_cast<size_t>(layout.bits / 8);
+    const size_t rowBytes = RowBytes(layout.width, layout.samples * layout.bits);
+    const size_t planeRowBytes = RowBytes(layout.width, planeBits);
+    // Copies `count` pixels of one plane's row into a row of the band.
+    auto place = [&](uint8_t *target, const uint8_t *from, size_t firstPixel, size_t count, int plane) {
+        if (!layout.planes)
+        {
+            size_t offset = firstPixel * static_cast<size_t>(planeBits) / 8;
+            std::memcpy(target + offset, from,
+                        std::min(RowBytes(static_cast<int>(count), planeBits), rowBytes - offset));
+            return;
+        }
+        uint8_t *pixel =
+            target + (firstPixel * static_cast<size_t>(layout.samples) + static_cast<size_t>(plane)) * sampleBytes;
+        for (size_t i = 0; i < count; ++i, pixel += layout.samples * sampleBytes, from += sampleBytes)
+            std::memcpy(pixel, from, sampleBytes);
+    };
     if (TIFFIsTiled(tiff))
     {
         uint32_t tileWidth = 0;
@@ -153,57 +192,74 @@ bool ReadRawIndices(TIFF *tiff, const TiffSource &source, int bits, Raster &out,
         tmsize_t tileRowBytes = TIFFTileRowSize(tiff);
         // Tile widths are multiples of 16, so every tile starts on a byte.
         if (tileWidth == 0 || tileHeight == 0 || tileWidth % 16 != 0 || tileSize <= 0 || tileRowBytes <= 0 ||
+            static_cast<uint64_t>(tileRowBytes) < RowBytes(static_cast<int>(tileWidth), planeBits) ||
             static_cast<uint64_t>(tileRowBytes) * tileHeight > static_cast<uint64_t>(tileSize))
         {
             error = TiffMessage(source, "corrupt tile layout");
             return false;
         }
         std::vector<uint8_t> tile(static_cast<size_t>(tileSize));
-        for (uint32_t y0 = 0; y0 < static_cast<uint32_t>(out.height); y0 += tileHeight)
+        std::vector<uint8_t> band(rowBytes * tileHeight);
+        for (uint32_t y0 = 0; y0 < static_cast<uint32_t>(layout.height); y0 += tileHeight)
         {
-            for (uint32_t x0 = 0; x0 < static_cast<uint32_t>(out.width); x0 += tileWidth)
+            uint32_t rows = std::min<uint32_t>(tileHeight, static_cast<uint32_t>(layout.height) - y0);
+            for (uint32_t x0 = 0; x0 < static_cast<uint32_t>(layout.width); x0 += tileWidth)
             {
-                if (TIFFReadTile(tiff, tile.data(), x0, y0, 0, 0) < 0)
+                uint32_t columns = std::min<uint32_t>(tileWidth, static_cast<uint32_t>(layout.width) - x0);
+                for (int plane = 0; plane < planes; ++plane)
                 {
-                    error = TiffMessage(source, "cannot read a tile");
-                    return false;
+                    if (TIFFReadTile(tiff, tile.data(), x0, y0, 0, static_cast<uint16_t>(plane)) < 0)
+                    {
+                        error = TiffMessage(source, "cannot read a tile");
+                        return false;
+                    }
+                    for (uint32_t r = 0; r < rows; ++r)
+                        place(band.data() + r * rowBytes, tile.data() + r * static_cast<size_t>(tileRowBytes), x0,
+                              columns, plane);
                 }
-                size_t offset = static_cast<size_t>(x0) * static_cast<size_t>(bits) / 8;
-                size_t bytes = std::min(static_cast<size_t>(tileRowBytes), rowBytes - offset);
-                for (uint32_t y = y0; y < y0 + tileHeight && y < static_cast<uint32_t>(out.height); ++y)
-                    std::memcpy(out.Row(static_cast<int>(y)) + offset,
-                                tile.data() + static_cast<size_t>(y - y0) * static_cast<size_t>(tileRowBytes), bytes);
             }
+            if (!onRows(y0, rows, band.data(), rowBytes))
+                return false;
         }
         return true;
     }
     uint32_t rowsPerStrip = 0;
-    if (!TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) || rowsPerStrip == 0)
-        rowsPerStrip = static_cast<uint32_t>(out.height);
+    if (!TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip) || rowsPerStrip == 0 ||
+        rowsPerStrip > static_cast<uint32_t>(layout.height))
+        rowsPerStrip = static_cast<uint32_t>(layout.height);
     tmsize_t stripSize = TIFFStripSize(tiff);
     tmsize_t scanline = TIFFScanlineSize(tiff);
-    if (stripSize <= 0 || scanline <= 0 || static_cast<size_t>(scanline) < rowBytes)
+    uint32_t stripsPerPlane = (static_cast<uint32_t>(layout.height) + rowsPerStrip - 1) / rowsPerStrip;
+    if (stripSize <= 0 || scanline <= 0 || static_cast<size_t>(scanline) < planeRowBytes ||
+        TIFFNumberOfStrips(tiff) < stripsPerPlane * static_cast<uint32_t>(planes))
     {
         error = TiffMessage(source, "corrupt strip layout");
         return false;
     }
     std::vector<uint8_t> strip(static_cast<size_t>(stripSize));
-    uint32_t strips = TIFFNumberOfStrips(tiff);
-    for (uint32_t s = 0; s < strips; ++s)
+    std::vector<uint8_t> band(layout.planes ? rowBytes * rowsPerStrip : 0);
+    for (uint32_t s = 0; s < stripsPerPlane; ++s)
     {
-        uint64_t first = static_cast<uint64_t>(s) * rowsPerStrip;
-        if (first >= static_cast<uint64_t>(out.height))
-            break;
-        uint64_t rows = std::min<uint64_t>(rowsPerStrip, static_cast<uint64_t>(out.height) - first);
-        tmsize_t got = TIFFReadEncodedStrip(tiff, s, strip.data(), stripSize);
-        if (got < 0 || static_cast<uint64_t>(got) < rows * static_cast<uint64_t>(scanline))
+        uint32_t first = s * rowsPerStrip;
+        uint32_t rows = std::min<uint32_t>(rowsPerStrip, static_cast<uint32_t>(layout.height) - first);
+        for (int plane = 0; plane < planes; ++plane)
         {
-            error = TiffMessage(source, "the picture data is truncated");
-            return false;
+            tmsize_t got =
+                TIFFReadEncodedStrip(tiff, static_cast<uint32_t>(plane) * stripsPerPlane + s, strip.data(), stripSize);
+            if (got < 0 || static_cast<uint64_t>(got) < rows * static_cast<uint64_t>(scanline))
+            {
+                error = TiffMessage(source, "the picture data is truncated");
+                return false;
+            }
+            for (uint32_t r = 0; layout.planes && r < rows; ++r)
+                place(band.data() + r * rowBytes, strip.data() + r * static_cast<size_t>(scanline), 0,
+                      static_cast<size_t>(layout.width), plane);
         }
-        for (uint64_t r = 0; r < rows; ++r)
-            std::memcpy(out.Row(static_cast<int>(first + r)), strip.data() + r * static_cast<uint64_t>(scanline),
-                        rowBytes);
+        // Samples kept together are handed on from the strip itself.
+        bool ok = layout.planes ? onRows(first, rows, band.data(), rowBytes)
+                                : onRows(first, rows, strip.data(), static_cast<size_t>(scanline));
+        if (!ok)
+            return false;
     }
     return true;
 }
@@ -217,7 +273,17 @@ bool ReadIndexedPage(TIFF *tiff, const TiffSource &source, int photometric, int 
         return false;
     Raster raw;
     InitRaster(raw, width, height, bits);
-    if (!ReadRawIndices(tiff, source, bits, raw, error))
+    SampleLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bits = bits;
+    const size_t rowBytes = RowBytes(width, bits);
+    auto copyRows = [&](uint32_t first, uint32_t rows, const uint8_t *data, size_t stride) {
+        for (uint32_t r = 0; r < rows; ++r)
+            std::memcpy(raw.Row(static_cast<int>(first + r)), data + r * stride, rowBytes);
+        return true;
+    };
+    if (!ReadSampleBands(tiff, source, layout, copyRows, error))
         return false;
     int bpp = bits == 2 ? 4 : bits;
     if (bits == 2)
@@ -265,7 +331,7 @@ bool ReadRgbaPage(TIFF *tiff, const TiffSource &source, bool grey, Raster &out, 
     char reason[1024] = {0};
     if (!TIFFRGBAImageOK(tiff, reason))
     {
-        error = std::string("TIFF: unsupported layout (") + reason + ")";
+        error = Unsupported(reason);
         return false;
     }
     int width = out.width;
@@ -275,8 +341,16 @@ bool ReadRgbaPage(TIFF *tiff, const TiffSource &source, bool grey, Raster &out, 
                             width, height, "TIFF", error))
         return false;
     std::vector<uint32_t> rgba(static_cast<size_t>(width) * static_cast<size_t>(height));
-    if (!TIFFReadRGBAImageOriented(tiff, static_cast<uint32_t>(width), static_cast<uint32_t>(height), rgba.data(),
-                                   ORIENTATION_TOPLEFT, 1))
+    TIFFRGBAImage image;
+    if (!TIFFRGBAImageBegin(&image, tiff, 1, reason))
+    {
+        error = Unsupported(reason);
+        return false;
+    }
+    image.req_orientation = ORIENTATION_TOPLEFT;
+    bool ok = TIFFRGBAImageGet(&image, rgba.data(), static_cast<uint32_t>(width), static_cast<uint32_t>(height)) != 0;
+    TIFFRGBAImageEnd(&image);
+    if (!ok)
     {
         error = TiffMessage(source, "cannot read the picture data");
         return false;
@@ -322,6 +396,69 @@ bool ReadRgbaPage(TIFF *tiff, const TiffSource &source, bool grey, Raster &out, 
     DropOpaqueAlpha(out);
     return true;
 }
+// A separated page of four inks (cyan, magenta, yellow, black; 8 or 16 bits, samples together or in
+// planes, with or without alpha) becomes R, G, B the way CMYK JPEG files do. Rows are flipped as the
+// file's orientation asks, as libtiff's RGBA reader does.
+bool ReadCmykPage(TIFF *tiff, const TiffSource &source, const SampleLayout &layout, int alphaType, uint16_t orientation,
+                  Raster &out, std::string &error)
+{
+    const int width = layout.width;
+    const int height = layout.height;
+    if (!CheckDataPlausible(static_cast<uint64_t>(width) * static_cast<uint64_t>(height), source.size, kLzwMaxRatio,
+                            width, height, "TIFF", error))
+        return false;
+    const bool flipX = orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT ||
+                       orientation == ORIENTATION_RIGHTTOP || orientation == ORIENTATION_RIGHTBOT;
+    const bool flipY = orientation == ORIENTATION_BOTRIGHT || orientation == ORIENTATION_BOTLEFT ||
+                       orientation == ORIENTATION_RIGHTBOT || orientation == ORIENTATION_LEFTBOT;
+    const bool hasAlpha = alphaType == EXTRASAMPLE_ASSOCALPHA || alphaType == EXTRASAMPLE_UNASSALPHA;
+    const size_t samples = static_cast<size_t>(layout.samples);
+    InitRaster(out, width, height, 24);
+    if (hasAlpha)
+        out.alpha.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    std::vector<uint8_t> inks(static_cast<size_t>(width) * 4);
+    auto convert = [&](uint32_t first, uint32_t rows, const uint8_t *data, size_t stride) {
+        for (uint32_t r = 0; r < rows; ++r)
+        {
+            const uint8_t *row = data + r * stride;
+            int y = static_cast<int>(first + r);
+            if (flipY)
+                y = height - 1 - y;
+            uint8_t *alpha =
+                hasAlpha ? out.alpha.data() + static_cast<size_t>(y) * static_cast<size_t>(width) : nullptr;
+            for (size_t x = 0; x < static_cast<size_t>(width); ++x)
+            {
+                size_t target = flipX ? static_cast<size_t>(width) - 1 - x : x;
+                unsigned value[5] = {0, 0, 0, 0, 255};
+                for (size_t c = 0; c < (hasAlpha ? 5u : 4u); ++c)
+                {
+                    const size_t at = x * samples + c;
+                    if (layout.bits == 16)
+                    {
+                        uint16_t wide;
+                        std::memcpy(&wide, row + 2 * at, 2);
+                        value[c] = (wide + 128u) / 257u;
+                    }
+                    else
+                        value[c] = row[at];
+                }
+                // Premultiplied inks are divided by alpha again.
+                for (size_t c = 0; c < 4 && alphaType == EXTRASAMPLE_ASSOCALPHA && value[4] > 0; ++c)
+                    value[c] = std::min(255u, (value[c] * 255 + value[4] / 2) / value[4]);
+                for (size_t c = 0; c < 4; ++c)
+                    inks[4 * target + c] = static_cast<uint8_t>(value[c]);
+                if (alpha)
+                    alpha[target] = static_cast<uint8_t>(value[4]);
+            }
+            CmykToRgb(inks.data(), out.Row(y), static_cast<size_t>(width), false);
+        }
+        return true;
+    };
+    if (!ReadSampleBands(tiff, source, layout, convert, error))
+        return false;
+    DropOpaqueAlpha(out);
+    return true;
+}
 } // namespace
 
 bool DecodeTiff(const uint8_t *data, size_t size, Raster &out, std::string &error)
@@ -362,6 +499,15 @@ bool DecodeTiff(const uint8_t *data, size_t size, Raster &out, std::string &erro
     TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
     TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &extraCount, &extraTypes);
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    if (!TIFFIsCODECConfigured(compression))
+    {
+        const TIFFCodec *codec = TIFFFindCODEC(compression);
+        error = Unsupported(std::string("compression ") + (codec ? codec->name : std::to_string(compression)) +
+                            " is not available");
+        return false;
+    }
 
     Raster picture;
     picture.width = static_cast<int>(width);
@@ -371,8 +517,34 @@ bool DecodeTiff(const uint8_t *data, size_t size, Raster &out, std::string &erro
         hasPhotometric && (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE ||
                            photometric == PHOTOMETRIC_PALETTE);
     bool ok;
-    if (greyOrPalette && oneSample && planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT &&
-        (bits == 1 || bits == 2 || bits == 4 || bits == 8))
+    if (hasPhotometric && photometric == PHOTOMETRIC_SEPARATED)
+    {
+        uint16_t inkSet = INKSET_CMYK;
+        uint16_t format = SAMPLEFORMAT_UINT;
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inkSet);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
+        if (inkSet != INKSET_CMYK || samples < 4 || samples - extraCount != 4)
+        {
+            error = Unsupported("separated inks other than cyan, magenta, yellow and black");
+            return false;
+        }
+        if ((bits != 8 && bits != 16) || format != SAMPLEFORMAT_UINT)
+        {
+            error = Unsupported("CMYK of " + std::to_string(bits) + "-bit " +
+                                (format == SAMPLEFORMAT_UINT ? "" : "non-integer ") + "samples");
+            return false;
+        }
+        SampleLayout layout;
+        layout.width = picture.width;
+        layout.height = picture.height;
+        layout.samples = samples;
+        layout.bits = bits;
+        layout.planes = planar == PLANARCONFIG_SEPARATE;
+        ok = ReadCmykPage(tiff, source, layout, extraCount > 0 && extraTypes ? extraTypes[0] : EXTRASAMPLE_UNSPECIFIED,
+                          orientation, picture, error);
+    }
+    else if (greyOrPalette && oneSample && planar == PLANARCONFIG_CONTIG && orientation == ORIENTATION_TOPLEFT &&
+             (bits == 1 || bits == 2 || bits == 4 || bits == 8))
         ok = ReadIndexedPage(tiff, source, photometric, bits, picture, error);
     else
     {

@@ -232,7 +232,7 @@ void WriteTiffPage(TIFF *tiff, const TiffRecipe &recipe, const std::vector<uint1
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(recipe.height));
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, recipe.bitsPerSample);
     TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, recipe.samplesPerPixel);
-    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, recipe.planes ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, recipe.compression);
     bool jpegColour = recipe.compression == COMPRESSION_JPEG && recipe.photometric == PHOTOMETRIC_RGB;
     TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, jpegColour ? PHOTOMETRIC_YCBCR : recipe.photometric);
@@ -244,6 +244,12 @@ void WriteTiffPage(TIFF *tiff, const TiffRecipe &recipe, const std::vector<uint1
     }
     if (recipe.predictor != 1)
         TIFFSetField(tiff, TIFFTAG_PREDICTOR, recipe.predictor);
+    if (recipe.inkSet)
+        TIFFSetField(tiff, TIFFTAG_INKSET, recipe.inkSet);
+    if (recipe.orientation)
+        TIFFSetField(tiff, TIFFTAG_ORIENTATION, recipe.orientation);
+    if (recipe.sampleFormat != SAMPLEFORMAT_UINT)
+        TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, recipe.sampleFormat);
     if (recipe.alpha)
     {
         uint16_t extra[1] = {EXTRASAMPLE_UNASSALPHA};
@@ -255,16 +261,24 @@ void WriteTiffPage(TIFF *tiff, const TiffRecipe &recipe, const std::vector<uint1
         TIFFSetField(tiff, TIFFTAG_COLORMAP, recipe.colourMap.data(), recipe.colourMap.data() + n,
                      recipe.colourMap.data() + 2 * n);
     }
-    int channels = recipe.samplesPerPixel;
-    auto packedRow = [&](int y) {
-        const uint16_t *row = samples.data() + static_cast<size_t>(y) * recipe.width * channels;
+    // A plane holds one sample of each pixel; without planes the one plane holds them all.
+    const int planes = recipe.planes ? recipe.samplesPerPixel : 1;
+    const int channels = recipe.planes ? 1 : recipe.samplesPerPixel;
+    auto packedRow = [&](int y, int plane) {
+        const uint16_t *row = samples.data() + static_cast<size_t>(y) * recipe.width * recipe.samplesPerPixel;
+        std::vector<uint16_t> values;
+        for (int x = 0; x < recipe.width; ++x)
+            for (int c = 0; c < channels; ++c)
+                values.push_back(row[x * recipe.samplesPerPixel + (recipe.planes ? plane : c)]);
+        if (recipe.bitsPerSample == 32)
+            return std::vector<uint8_t>(values.size() * 4, 0);
         if (recipe.bitsPerSample == 16)
         {
-            std::vector<uint8_t> bytes(static_cast<size_t>(recipe.width * channels) * 2);
-            std::memcpy(bytes.data(), row, bytes.size());
+            std::vector<uint8_t> bytes(values.size() * 2);
+            std::memcpy(bytes.data(), values.data(), bytes.size());
             return bytes;
         }
-        return PackRow(row, recipe.width * channels, recipe.bitsPerSample);
+        return PackRow(values.data(), static_cast<int>(values.size()), recipe.bitsPerSample);
     };
     if (recipe.tileSize > 0)
     {
@@ -272,39 +286,42 @@ void WriteTiffPage(TIFF *tiff, const TiffRecipe &recipe, const std::vector<uint1
         TIFFSetField(tiff, TIFFTAG_TILELENGTH, static_cast<uint32_t>(recipe.tileSize));
         std::vector<uint8_t> tile(static_cast<size_t>(TIFFTileSize(tiff)));
         size_t tileRow = static_cast<size_t>(TIFFTileRowSize(tiff));
-        for (int y0 = 0; y0 < recipe.height; y0 += recipe.tileSize)
-            for (int x0 = 0; x0 < recipe.width; x0 += recipe.tileSize)
-            {
-                std::fill(tile.begin(), tile.end(), 0);
-                for (int y = y0; y < std::min(recipe.height, y0 + recipe.tileSize); ++y)
+        for (int plane = 0; plane < planes; ++plane)
+            for (int y0 = 0; y0 < recipe.height; y0 += recipe.tileSize)
+                for (int x0 = 0; x0 < recipe.width; x0 += recipe.tileSize)
                 {
-                    std::vector<uint8_t> row = packedRow(y);
-                    size_t offset = static_cast<size_t>(x0) * channels * recipe.bitsPerSample / 8;
-                    size_t count = std::min(tileRow, row.size() - offset);
-                    uint8_t *target = tile.data() + static_cast<size_t>(y - y0) * tileRow;
-                    std::memcpy(target, row.data() + offset, count);
-                    // Past the right edge, repeat the last pixel as encoders do (keeps JPEG tiles smooth).
-                    size_t pixelBytes = static_cast<size_t>(channels);
-                    if (recipe.bitsPerSample == 8 && count >= pixelBytes)
-                        for (size_t at = count; at + pixelBytes <= tileRow; at += pixelBytes)
-                            std::memcpy(target + at, target + count - pixelBytes, pixelBytes);
+                    std::fill(tile.begin(), tile.end(), 0);
+                    for (int y = y0; y < std::min(recipe.height, y0 + recipe.tileSize); ++y)
+                    {
+                        std::vector<uint8_t> row = packedRow(y, plane);
+                        size_t offset = static_cast<size_t>(x0) * channels * recipe.bitsPerSample / 8;
+                        size_t count = std::min(tileRow, row.size() - offset);
+                        uint8_t *target = tile.data() + static_cast<size_t>(y - y0) * tileRow;
+                        std::memcpy(target, row.data() + offset, count);
+                        // Past the right edge, repeat the last pixel as encoders do (keeps JPEG tiles smooth).
+                        size_t pixelBytes = static_cast<size_t>(channels);
+                        if (recipe.bitsPerSample == 8 && count >= pixelBytes)
+                            for (size_t at = count; at + pixelBytes <= tileRow; at += pixelBytes)
+                                std::memcpy(target + at, target + count - pixelBytes, pixelBytes);
+                    }
+                    int filled = std::min(recipe.height, y0 + recipe.tileSize) - y0;
+                    for (int r = filled; r < recipe.tileSize; ++r)
+                        std::memcpy(tile.data() + static_cast<size_t>(r) * tileRow,
+                                    tile.data() + static_cast<size_t>(filled - 1) * tileRow, tileRow);
+                    TIFFWriteTile(tiff, tile.data(), static_cast<uint32_t>(x0), static_cast<uint32_t>(y0), 0,
+                                  static_cast<uint16_t>(plane));
                 }
-                int filled = std::min(recipe.height, y0 + recipe.tileSize) - y0;
-                for (int r = filled; r < recipe.tileSize; ++r)
-                    std::memcpy(tile.data() + static_cast<size_t>(r) * tileRow,
-                                tile.data() + static_cast<size_t>(filled - 1) * tileRow, tileRow);
-                TIFFWriteTile(tiff, tile.data(), static_cast<uint32_t>(x0), static_cast<uint32_t>(y0), 0, 0);
-            }
     }
     else
     {
         TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP,
                      static_cast<uint32_t>(recipe.rowsPerStrip > 0 ? recipe.rowsPerStrip : recipe.height));
-        for (int y = 0; y < recipe.height; ++y)
-        {
-            std::vector<uint8_t> row = packedRow(y);
-            TIFFWriteScanline(tiff, row.data(), static_cast<uint32_t>(y), 0);
-        }
+        for (int plane = 0; plane < planes; ++plane)
+            for (int y = 0; y < recipe.height; ++y)
+            {
+                std::vector<uint8_t> row = packedRow(y, plane);
+                TIFFWriteScanline(tiff, row.data(), static_cast<uint32_t>(y), static_cast<uint16_t>(plane));
+            }
     }
     TIFFWriteDirectory(tiff);
 }

@@ -58,6 +58,10 @@ struct TiffRecipe
     uint16_t compression = 1; // COMPRESSION_NONE
     uint16_t predictor = 1;
     bool alpha = false;              // the last sample is unassociated alpha
+    bool planes = false;             // each sample in a plane of its own
+    uint16_t inkSet = 0;             // written when not 0
+    uint16_t orientation = 0;        // written when not 0
+    uint16_t sampleFormat = 1;       // SAMPLEFORMAT_UINT; 32-bit samples of other formats are written as zeros
     int tileSize = 0;                // 0: strips; else square tiles of this size (a multiple of 16)
     int rowsPerStrip = 0;            // 0: one strip
     std::vector<uint16_t> samples;   // width x height x samplesPerPixel

@@ -211,3 +211,105 @@ TEST(TiffCodecTest, OnlyTheFirstPageIsRead)
     ASSERT_TRUE(Decode(MakeTiff(recipe), picture, error)) << error;
     EXPECT_EQ("", FirstMismatch(picture, PatternColour));
 }
+
+TEST(TiffCodecTest, SeparatedCmykDecodesLikeCmykJpeg)
+{
+    // Inks as TIFF stores them (255: full ink); the colour a CMYK JPEG of the same inks gives.
+    auto inks = [](int x, int y) {
+        return std::vector<uint16_t>{static_cast<uint16_t>(x * 13), static_cast<uint16_t>(y * 30),
+                                     static_cast<uint16_t>(255 - x * 10), static_cast<uint16_t>((x + y) * 9)};
+    };
+    auto shown = [&](int x, int y) {
+        std::vector<uint16_t> ink = inks(x, y);
+        auto level = [&](int c) { return static_cast<uint8_t>(((255 - ink[c]) * (255 - ink[3]) + 127) / 255); };
+        return Rgba{level(0), level(1), level(2), static_cast<uint8_t>(x == 0 ? 0 : 255)};
+    };
+    struct Case
+    {
+        const char *name;
+        uint16_t bits;
+        bool planes;
+        int tileSize;
+        bool alpha;
+        uint16_t orientation;
+    };
+    const Case cases[] = {
+        {"8 bits, samples together", 8, false, 0, false, 0},
+        {"16 bits, samples together", 16, false, 0, false, 0},
+        {"8 bits in planes", 8, true, 0, false, 0},
+        {"16 bits in planes, tiles", 16, true, 16, false, 0},
+        {"8 bits with alpha, tiles", 8, false, 16, true, 0},
+        {"stored from the bottom right", 8, false, 0, false, ORIENTATION_BOTRIGHT},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TiffRecipe recipe;
+        recipe.width = 19;
+        recipe.height = 7;
+        recipe.photometric = PHOTOMETRIC_SEPARATED;
+        recipe.inkSet = INKSET_CMYK;
+        recipe.bitsPerSample = c.bits;
+        recipe.samplesPerPixel = c.alpha ? 5 : 4;
+        recipe.alpha = c.alpha;
+        recipe.planes = c.planes;
+        recipe.tileSize = c.tileSize;
+        recipe.rowsPerStrip = 3;
+        recipe.compression = COMPRESSION_LZW;
+        recipe.orientation = c.orientation;
+        for (int y = 0; y < recipe.height; ++y)
+            for (int x = 0; x < recipe.width; ++x)
+            {
+                for (uint16_t ink : inks(x, y))
+                    recipe.samples.push_back(static_cast<uint16_t>(c.bits == 16 ? ink * 257 : ink));
+                if (c.alpha)
+                    recipe.samples.push_back(static_cast<uint16_t>(x == 0 ? 0 : c.bits == 16 ? 65535 : 255));
+            }
+        Raster picture;
+        std::string error;
+        ASSERT_TRUE(Decode(MakeTiff(recipe), picture, error)) << error;
+        EXPECT_EQ(24, picture.bpp);
+        EXPECT_EQ(c.alpha, picture.HasAlpha());
+        const bool flipped = c.orientation == ORIENTATION_BOTRIGHT;
+        EXPECT_EQ("", FirstMismatch(picture, [&](int x, int y) {
+                      Rgba want = flipped ? shown(18 - x, 6 - y) : shown(x, y);
+                      want.a = c.alpha ? want.a : 255;
+                      return want;
+                  }));
+    }
+}
+
+TEST(TiffCodecTest, VariantsThatCannotBeDecodedSaySo)
+{
+    TiffRecipe inks = RgbRecipe(4, 4);
+    inks.photometric = PHOTOMETRIC_SEPARATED;
+    inks.inkSet = INKSET_MULTIINK;
+    inks.samplesPerPixel = 3;
+    TiffRecipe floats = RgbRecipe(4, 4);
+    floats.bitsPerSample = 32;
+    floats.sampleFormat = SAMPLEFORMAT_IEEEFP;
+    // The compression tag (259, one SHORT) of an uncompressed page, set to a scheme no build has.
+    std::string unknown = MakeTiff(RgbRecipe(4, 4));
+    size_t tag = unknown.find(std::string("\x03\x01\x03\x00\x01\x00\x00\x00\x01\x00", 10));
+    ASSERT_NE(std::string::npos, tag);
+    unknown.replace(tag + 8, 2, "\xE8\xFD", 2);
+    const struct
+    {
+        const char *name;
+        std::string file;
+        const char *reason;
+    } cases[] = {
+        {"inks other than CMYK", MakeTiff(inks), "inks"},
+        {"32-bit floating-point samples", MakeTiff(floats), "32-bit"},
+        {"unknown compression", unknown, "compression 65000"},
+    };
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Raster picture;
+        std::string error;
+        ASSERT_FALSE(Decode(c.file, picture, error));
+        EXPECT_EQ(0u, error.find("this kind of TIFF is not supported (")) << error;
+        EXPECT_NE(std::string::npos, error.find(c.reason)) << error;
+    }
+}
