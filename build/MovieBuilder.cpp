@@ -6,6 +6,7 @@
 #include "base/FileUtf8.h"
 #include "base/Idna.h"
 #include "base/Utf8.h"
+#include "build/SlideMemory.h"
 #include "build/SlideRenderer.h"
 #include "imaging/JpegCodec.h"
 #include "imaging/Raster.h"
@@ -63,6 +64,7 @@ struct SlideWork
 {
     bool bDone = false;
     bool bReadable = false;
+    bool bOutOfMemory = false;
     std::string strReason;
     std::vector<uint8_t> jpeg; // the slide's picture, or the blank one
 };
@@ -132,9 +134,8 @@ class CPicturePipeline
             const ImageItem &slide = m_job.slides[i];
             try
             {
-                result.bReadable =
-                    PrepareSlidePicture(Utf8FromWide(slide.FullPath()), slide.strFileName, m_job.settings.nWidth,
-                                        m_job.settings.nHeight, buffers, result.strReason);
+                result.bReadable = PrepareSlideInBudget(m_budget, slide, m_job.settings.nWidth, m_job.settings.nHeight,
+                                                        buffers, result.strReason, result.bOutOfMemory);
                 if (result.bReadable)
                     result.jpeg = buffers.jpeg;
             }
@@ -174,6 +175,7 @@ class CPicturePipeline
     size_t m_uWritten = 0;
     size_t m_uWindow = 2;
     bool m_bStop = false;
+    CMemoryBudget m_budget{DefaultMemoryBudget()};
     std::vector<std::thread> m_threads;
 };
 
@@ -215,7 +217,8 @@ void RunBuild(const BuildJob &job, BuildReport &report)
             {
                 SlideWork work = pipeline.Wait(i);
                 if (!work.bReadable)
-                    report.unreadable.push_back({i, Utf8FromWide(job.slides[i].FullPath()), work.strReason});
+                    report.unreadable.push_back(
+                        {i, Utf8FromWide(job.slides[i].Origin()), work.strReason, work.bOutOfMemory});
                 RenderSlide(movie, work.jpeg, addresses[i], settings.nWidth, settings.nHeight, settings.bFpsMode,
                             settings.nDelay, id);
                 pipeline.Written(i);

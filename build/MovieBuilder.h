@@ -39,8 +39,9 @@ struct BuildJob
 struct SlideProblem
 {
     size_t uIndex = 0;
-    std::string strPath;   // UTF-8
+    std::string strPath;   // UTF-8, as messages name the image (a GIF frame: the GIF and the frame)
     std::string strReason;
+    bool bOutOfMemory = false; // the picture could not be decoded for want of memory
 };
 
 struct BuildReport

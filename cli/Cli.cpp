@@ -12,6 +12,7 @@
 #include "cli/CliOptions.h"
 #include "imaging/ImageType.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <memory>
@@ -358,7 +359,11 @@ int CCliRun::Run()
     {
         for (const SlideProblem &problem : report.unreadable)
             Fail(kExitUnreadable, problem.strReason);
-        return Unreadable(report.unreadable.size());
+        const int status = Unreadable(report.unreadable.size());
+        // Pictures there was not memory enough for are sound: the run failed, not the picture.
+        const bool memory = std::any_of(report.unreadable.begin(), report.unreadable.end(),
+                                        [](const SlideProblem &problem) { return problem.bOutOfMemory; });
+        return memory ? kExitFailure : status;
     }
     if (int status = Deliver(job))
         return status;

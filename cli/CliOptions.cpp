@@ -35,8 +35,9 @@ const char *const kCliUsage =
     "\n"
     "Exit status: 0 the movie was written; 2 bad usage, settings a movie cannot hold, or an\n"
     "output that is also an input; 3 an image could not be read (nothing written); 4 the\n"
-    "movie could not be written (output or temporary folder); 1 any other failure;\n"
-    "130, 143 or 129 interrupted (SIGINT, SIGTERM, SIGHUP): nothing is left behind.\n";
+    "movie could not be written (output or temporary folder); 1 not enough memory to decode\n"
+    "an image, or any other failure; 130, 143 or 129 interrupted (SIGINT, SIGTERM, SIGHUP):\n"
+    "nothing is left behind.\n";
 
 namespace
 {

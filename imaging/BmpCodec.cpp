@@ -294,7 +294,8 @@ bool ReadDirectColour(const uint8_t *data, size_t size, const BmpHeader &header,
     if (!pixels)
     {
         const char *reason = stbi_failure_reason();
-        error = std::string("BMP: cannot decode the pixels (") + (reason ? reason : "unknown reason") + ")";
+        error = NoteMemoryFailure(std::string("BMP: cannot decode the pixels (") +
+                                  (reason ? reason : "unknown reason") + ")");
         return false;
     }
     if (width != header.width || height != header.height || (channels != 3 && channels != 4))

@@ -132,8 +132,12 @@ std::string DescribeDecodeFailure(const ErrorManager &err)
         return err.message;
     if (err.truncated || err.eofSeen)
         return "truncated JPEG file: the data ends before the picture is complete";
-    if (err.code == JERR_NO_BACKING_STORE || err.code == JERR_OUT_OF_MEMORY)
+    // The decoder's own limit on its buffers is met as a want of backing store; a failed allocation as
+    // running out of memory.
+    if (err.code == JERR_NO_BACKING_STORE)
         return "the JPEG picture needs more memory than the decoder allows";
+    if (err.code == JERR_OUT_OF_MEMORY)
+        return "not enough memory for the JPEG decoder";
     return std::string("corrupt JPEG file: ") + err.message;
 }
 

@@ -229,8 +229,8 @@ bool CPicture::Resample(int width, int height, int mode)
         }
         Raster result;
         if (!ResampleRaster(*from, width, height, result))
-            return Fail("cannot resample " + SizeText(m_raster.width, m_raster.height) + " to " +
-                        SizeText(width, height));
+            return Fail("not enough memory to resample " + SizeText(m_raster.width, m_raster.height) + " to " +
+                        SizeText(width, height)); // the raster is sound and the size within the budget
         m_raster = std::move(result);
         return true;
     }

@@ -144,7 +144,7 @@ class PngReader
 
 std::string PngMessage(const PngSource &source)
 {
-    return std::string("PNG: ") + (source.message[0] ? source.message : "the data is corrupt");
+    return NoteMemoryFailure(std::string("PNG: ") + (source.message[0] ? source.message : "the data is corrupt"));
 }
 
 // Converts the decoded rows into the raster, per colour type.

@@ -18,3 +18,15 @@ bool CheckPixelBudget(int64_t width, int64_t height, const char *what, std::stri
     }
     return true;
 }
+
+std::string NoteMemoryFailure(const std::string &message)
+{
+    // libtiff, libpng and stb_image word a failed allocation in these ways.
+    for (const char *sign :
+         {"Out of memory", "Insufficient memory", "Not enough memory", "No space for", "Cannot allocate", "outofmem"})
+    {
+        if (message.find(sign) != std::string::npos)
+            return "not enough memory: " + message;
+    }
+    return message;
+}

@@ -50,3 +50,7 @@ struct Raster
 constexpr uint64_t kMaxImagePixels = 100000000;
 constexpr int kMaxImageSide = 65535;
 bool CheckPixelBudget(int64_t width, int64_t height, const char *what, std::string &error);
+
+// A codec library's message, with "not enough memory: " in front when it tells of an allocation that
+// failed, so such failures read like the image layer's own ("not enough memory ...").
+std::string NoteMemoryFailure(const std::string &message);

@@ -136,7 +136,7 @@ class TiffHandle
 
 std::string TiffMessage(const TiffSource &source, const char *fallback)
 {
-    return std::string("TIFF: ") + (source.message[0] ? source.message : fallback);
+    return NoteMemoryFailure(std::string("TIFF: ") + (source.message[0] ? source.message : fallback));
 }
 
 // A page libtiff cannot decode, or we do not: the reason as libtiff words it, without its apology.

@@ -12,7 +12,8 @@ int Usage()
 {
     std::fprintf(stderr, "usage: brivelle-make-pictures samples DIR\n"
                          "       brivelle-make-pictures photos DIR COUNT WIDTH HEIGHT QUALITY\n"
-                         "       brivelle-make-pictures gif DIR FRAMES WIDTH HEIGHT\n");
+                         "       brivelle-make-pictures gif DIR FRAMES WIDTH HEIGHT\n"
+                         "       brivelle-make-pictures large DIR WIDTH HEIGHT\n");
     return 2;
 }
 } // namespace
@@ -52,6 +53,14 @@ int main(int argc, char **argv)
         if (frames < 1 || width < 1 || height < 1 || width > 65535 || height > 65535)
             return Usage();
         ok = WriteBandsGif(dir + "bands" + std::to_string(frames) + ".gif", frames, width, height);
+    }
+    else if (mode == "large" && argc == 5)
+    {
+        int width = std::atoi(argv[3]), height = std::atoi(argv[4]);
+        if (width < 1 || height < 1 || width > 65500 || height > 65500)
+            return Usage();
+        ok = WriteBandsPng(dir + "bands.png", width, height) &&
+             WriteFlatProgressiveJpeg(dir + "flat-progressive.jpg", width, height);
     }
     else
         return Usage();

@@ -6,10 +6,14 @@
 #include "imaging/PixelOps.h"
 
 #include <gif_lib.h>
+#include <png.h>
 
 #include <cmath>
 #include <cstdio>
 #include <random>
+
+// After <cstdio>, which it needs.
+#include <jpeglib.h>
 
 namespace
 {
@@ -218,4 +222,61 @@ bool WriteBandsGif(const std::string &path, int frames, int width, int height)
         for (int x = 0; x < width; ++x)
             row[x] = static_cast<GifPixelType>(((x + 8 * f) / 32 + y / 48) % 16);
     });
+}
+
+bool WriteBandsPng(const std::string &path, int width, int height)
+{
+    FILE *file = OpenFileUtf8(path.c_str(), "wb");
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!file || !info || setjmp(png_jmpbuf(png)))
+    {
+        png_destroy_write_struct(&png, &info);
+        if (file)
+            std::fclose(file);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<png_byte> row(3 * static_cast<size_t>(width));
+    for (int y = 0; y < height; ++y)
+    {
+        for (size_t x = 0; x < row.size(); ++x)
+            row[x] = static_cast<png_byte>((x / 3 + static_cast<size_t>(y)) / 40);
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(file) == 0;
+}
+
+bool WriteFlatProgressiveJpeg(const std::string &path, int width, int height)
+{
+    FILE *file = OpenFileUtf8(path.c_str(), "wb");
+    if (!file)
+        return false;
+    // libjpeg's default error handling (message and exit) is enough here: the input is made by this program.
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr err;
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 75, TRUE);
+    cinfo.optimize_coding = TRUE;
+    jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<JSAMPLE> row(3 * static_cast<size_t>(width), 128);
+    JSAMPROW rows[1] = {row.data()};
+    while (cinfo.next_scanline < cinfo.image_height)
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return std::fclose(file) == 0;
 }

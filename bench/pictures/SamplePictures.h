@@ -20,3 +20,7 @@ bool WriteAnimatedGif(const std::string &path, int frames = 3);
 // `frames` full-screen frames of diagonal colour bands that move 8 pixels a frame (16 colours), written
 // frame by frame: a long animation for benchmarks.
 bool WriteBandsGif(const std::string &path, int frames, int width, int height);
+// A colour PNG of soft diagonal bands, written row by row: small files of large pictures.
+bool WriteBandsPng(const std::string &path, int width, int height);
+// A progressive JPEG of one grey: a small file whose decoding takes buffers for the whole picture.
+bool WriteFlatProgressiveJpeg(const std::string &path, int width, int height);

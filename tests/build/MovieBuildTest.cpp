@@ -90,8 +90,8 @@ std::vector<const SwfTag *> Bitmaps(const SwfMovie &movie)
 TEST(MovieBuildTest, FpsModeGivesOneFramePerSlideAtTheChosenRate)
 {
     BuildFixture f;
-    BuildJob job = f.Job({f.Card("red.bmp", kRed), f.Card("green.bmp", kGreen, L"http://example.com/g"),
-                          f.Card("blue.bmp", kBlue)});
+    BuildJob job = f.Job(
+        {f.Card("red.bmp", kRed), f.Card("green.bmp", kGreen, L"http://example.com/g"), f.Card("blue.bmp", kBlue)});
     job.settings.nFps = 25;
     BuildReport report = BuildMovieFile(job);
     ASSERT_EQ(report.nResult, 1) << report.strError;
@@ -145,8 +145,8 @@ TEST(MovieBuildTest, FpsModeGivesOneFramePerSlideAtTheChosenRate)
 TEST(MovieBuildTest, DelayModeHoldsEachSlideForItsSecondsAtOneFramePerSecond)
 {
     BuildFixture f;
-    BuildJob job = f.Job({f.Card("a.bmp", kRed, L"http://a"), f.Card("b.bmp", kGreen), f.Card("c.bmp", kBlue)},
-                         100, 50);
+    BuildJob job =
+        f.Job({f.Card("a.bmp", kRed, L"http://a"), f.Card("b.bmp", kGreen), f.Card("c.bmp", kBlue)}, 100, 50);
     job.settings.bFpsMode = false;
     job.settings.nFps = 30; // ignored in delay mode
     job.settings.nDelay = 5;
@@ -208,26 +208,33 @@ TEST(MovieBuildTest, AnUnreadableSlideShowsWhiteKeepsItsFramesAndLinkAndIsReport
 {
     BuildFixture f;
     ImageItem missing{WideFromUtf8(f.Path("")), L"missing.png", L""};
-    BuildJob job = f.Job({f.Card("red.bmp", kRed), f.Garbage("broken.png"), missing});
+    // A frame split from a GIF lives in a temporary file; messages name the GIF and the frame instead.
+    ImageItem frame = f.Garbage("tmp/anim_frame3.gif");
+    frame.strOrigin = WideFromUtf8(f.Path("anim.gif")) + L", frame 3";
+    BuildJob job = f.Job({f.Card("red.bmp", kRed), f.Garbage("broken.png"), missing, frame});
     job.slides[1].strUrl = L"http://still-linked";
     job.settings.bFpsMode = false;
     job.settings.nDelay = 2;
     BuildReport report = BuildMovieFile(job);
     ASSERT_EQ(report.nResult, 1) << report.strError;
-    ASSERT_EQ(report.unreadable.size(), 2u);
+    ASSERT_EQ(report.unreadable.size(), 3u);
     EXPECT_EQ(report.unreadable[0].uIndex, 1u);
     EXPECT_NE(report.unreadable[0].strReason.find("broken.png"), std::string::npos) << report.unreadable[0].strReason;
     EXPECT_EQ(report.unreadable[1].uIndex, 2u);
     EXPECT_NE(report.unreadable[1].strReason.find("missing.png"), std::string::npos) << report.unreadable[1].strReason;
+    const std::string origin = Utf8FromWide(frame.strOrigin);
+    EXPECT_EQ(report.unreadable[2].strPath, origin);
+    EXPECT_EQ(report.unreadable[2].strReason.find(origin + ": "), 0u) << report.unreadable[2].strReason;
+    EXPECT_EQ(report.unreadable[2].strReason.find("anim_frame3"), std::string::npos) << report.unreadable[2].strReason;
 
     SwfMovie movie = ReadMovie(job.strOutput);
-    EXPECT_EQ(movie.frameCount, 6);
+    EXPECT_EQ(movie.frameCount, 8);
     std::vector<const SwfTag *> bitmaps = Bitmaps(movie);
-    ASSERT_EQ(bitmaps.size(), 3u);
+    ASSERT_EQ(bitmaps.size(), 4u);
     EXPECT_TRUE(ColourNear(MeanColourOfBitmap(*bitmaps[1]), kWhite, 2));
     EXPECT_TRUE(ColourNear(MeanColourOfBitmap(*bitmaps[2]), kWhite, 2));
     std::vector<SwfButton> buttons = Buttons(movie);
-    ASSERT_EQ(buttons.size(), 6u);
+    ASSERT_EQ(buttons.size(), 8u);
     ASSERT_EQ(buttons[2].condActions.size(), 1u);
     EXPECT_EQ(buttons[2].condActions[0].urls[0].url, "http://still-linked");
 }
@@ -237,7 +244,8 @@ TEST(MovieBuildTest, TheMovieDoesNotDependOnTheNumberOfThreads)
     BuildFixture f;
     std::vector<ImageItem> slides;
     for (int i = 0; i < 12; ++i)
-        slides.push_back(f.Card("c" + std::to_string(i) + ".bmp", {20 * i, 255 - 20 * i, 100}, i % 3 ? L"" : L"http://x"));
+        slides.push_back(
+            f.Card("c" + std::to_string(i) + ".bmp", {20 * i, 255 - 20 * i, 100}, i % 3 ? L"" : L"http://x"));
     slides.push_back(f.Garbage("bad.gif"));
     std::string first;
     for (int jobs : {1, 2, 5})
