@@ -41,9 +41,10 @@ CFakeSystemServices::CFakeSystemServices() : m_strModulePath(AfxGetModuleFileNam
 }
 
 bool CFakeSystemServices::ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags,
-                                             size_t nBufferChars, std::vector<std::wstring> &paths)
+                                             size_t nBufferChars, const std::wstring &initialFolder,
+                                             std::vector<std::wstring> &paths)
 {
-    m_openDialogs.push_back(OpenDialogCall{hOwner, filter, dwFlags, nBufferChars});
+    m_openDialogs.push_back(OpenDialogCall{hOwner, filter, dwFlags, nBufferChars, initialFolder});
     if (m_onOpenDialog)
         m_onOpenDialog();
     if (m_bOpenConfirms)
