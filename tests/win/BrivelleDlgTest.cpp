@@ -31,12 +31,12 @@ const ButtonTexts kTooltips[] = {
     {IDC_BTN_LEFT, L"Left move", L"左移图片"},
     {IDC_BTN_RIGHT, L"Right move", L"右移图片"},
     {IDC_BTN_REMOVEALL, L"Remove All", L"清空所有图片"},
-    {IDC_BTN_MAKE, L"Make a flash animation file(.swf)", L"制做flash动画文件(.swf)"},
+    {IDC_BTN_MAKE, L"Make a flash animation file(.swf)", L"制作flash动画文件(.swf)"},
     {IDC_BTN_HELP, L"Help", L"帮助"},
 };
 const ButtonTexts kLabels[] = {
     {IDC_GROUP_TIME, L"Display Time", L"时间设置"},
-    {IDC_RADIO_FPS, L"FPS(Frames Per Second)", L"FPS(每秒钟的桢数)"},
+    {IDC_RADIO_FPS, L"FPS(Frames Per Second)", L"FPS(每秒钟的帧数)"},
     {IDC_RADIO_DELAY, L"Delay time(Second)", L"间隔时间(秒)"},
     {IDC_GROUP_SIZE, L"Image size", L"图片的大小"},
     {IDC_LABEL_WIDTH, L"Width", L"宽度"},
@@ -217,36 +217,40 @@ TEST_F(BrivelleDlgTest, SkinButtonsTakeTheirMasksSize)
 
 TEST_F(BrivelleDlgTest, SavingTheSettingsValidatesEachBox)
 {
+    const std::wstring side = std::to_wstring(kMaxMovieSize);
+    const std::wstring sizeRange = L"Please enter an integer between 8 and " + side + L".";
     struct Case
     {
         const char *name;
         int nEdit;
-        const wchar_t *text;
+        std::wstring text;
         bool bOk;
         int nStored;
-        const wchar_t *warning;
+        std::wstring warning; // empty: none
+        LANGID langId;
     };
     const Case cases[] = {
-        {"largest width", IDC_EDIT_WIDTH, L"65500", true, 65500, nullptr},
-        {"smallest height", IDC_EDIT_HEIGHT, L"8", true, 8, nullptr},
-        {"digits then letters", IDC_EDIT_WIDTH, L"300abc", true, 300, nullptr},
-        {"blanks and sign", IDC_EDIT_HEIGHT, L"  +640", true, 640, nullptr},
-        {"width too small", IDC_EDIT_WIDTH, L"7", false, 7, L"Please enter an integer between 8 and 65500."},
-        {"height beyond libjpeg", IDC_EDIT_HEIGHT, L"65501", false, 65501,
-         L"Please enter an integer between 8 and 65500."},
-        {"fps zero", IDC_EDIT_FPS, L"0", false, 0, L"Please enter an integer between 1 and 999999."},
-        {"fps largest", IDC_EDIT_FPS, L"999999", true, 999999, nullptr},
+        {"largest width", IDC_EDIT_WIDTH, side, true, kMaxMovieSize, L"", 0x0409},
+        {"smallest height", IDC_EDIT_HEIGHT, L"8", true, 8, L"", 0x0409},
+        {"digits then letters", IDC_EDIT_WIDTH, L"300abc", true, 300, L"", 0x0409},
+        {"blanks and sign", IDC_EDIT_HEIGHT, L"  +640", true, 640, L"", 0x0409},
+        {"width too small", IDC_EDIT_WIDTH, L"7", false, 7, sizeRange, 0x0409},
+        {"height beyond libjpeg", IDC_EDIT_HEIGHT, std::to_wstring(kMaxMovieSize + 1), false, kMaxMovieSize + 1, sizeRange,
+         0x0409},
+        {"fps zero", IDC_EDIT_FPS, L"0", false, 0, L"Please enter an integer between 1 and 999999.", 0x0409},
+        {"fps largest", IDC_EDIT_FPS, L"999999", true, 999999, L"", 0x0409},
         {"delay too large", IDC_EDIT_DELAY, L"1000000", false, 1000000,
-         L"Please enter an integer between 1 and 999999."},
-        {"letters keep the old value", IDC_EDIT_WIDTH, L"abc", false, 256, L"Please enter an integer."},
-        {"empty box keeps the old value", IDC_EDIT_DELAY, L"", false, 1, L"Please enter an integer."},
-        {"a number beyond int does not wrap", IDC_EDIT_WIDTH, L"4294967560", false, 2147483647,
-         L"Please enter an integer between 8 and 65500."},
+         L"Please enter an integer between 1 and 999999.", 0x0409},
+        {"letters keep the old value", IDC_EDIT_WIDTH, L"abc", false, 256, L"Please enter an integer.", 0x0409},
+        {"empty box keeps the old value", IDC_EDIT_DELAY, L"", false, 1, L"Please enter an integer.", 0x0409},
+        {"a number beyond int does not wrap", IDC_EDIT_WIDTH, L"4294967560", false, 2147483647, sizeRange, 0x0409},
+        {"in Chinese: out of range", IDC_EDIT_FPS, L"0", false, 0, L"请输入 1 到 999999 之间的整数。", 0x0804},
+        {"in Chinese: no number", IDC_EDIT_HEIGHT, L"高", false, 192, L"请输入一个整数。", 0x0804},
     };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.name);
-        Open();
+        Open(c.langId);
         m_services.m_messageBoxes.clear();
         HWND hFocusAtWarning = nullptr;
         m_services.m_onMessageBox = [&](const CFakeSystemServices::MessageBoxCall &) {
@@ -259,7 +263,7 @@ TEST_F(BrivelleDlgTest, SavingTheSettingsValidatesEachBox)
                        : c.nEdit == IDC_EDIT_FPS    ? &m_dlg->Model().m_nFps
                                                     : &m_dlg->Model().m_nDelay;
         EXPECT_EQ(c.nStored, *pMember);
-        if (c.warning == nullptr)
+        if (c.warning.empty())
         {
             EXPECT_TRUE(m_services.m_messageBoxes.empty());
         }
@@ -275,7 +279,7 @@ TEST_F(BrivelleDlgTest, SavingTheSettingsValidatesEachBox)
             ::SendMessageW(Item(c.nEdit), EM_GETSEL, reinterpret_cast<WPARAM>(&nStart),
                            reinterpret_cast<LPARAM>(&nEnd));
             EXPECT_EQ(0u, nStart);
-            EXPECT_EQ(std::wstring(c.text).size(), nEnd) << "with its whole text selected";
+            EXPECT_EQ(c.text.size(), nEnd) << "with its whole text selected";
         }
         m_services.m_onMessageBox = nullptr;
         m_dlg.reset();

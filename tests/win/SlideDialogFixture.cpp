@@ -96,12 +96,9 @@ void SlideDialogTest::ClickItem(int nItem, POINT pt)
 
 void SlideDialogTest::PressKey(WORD wVKey)
 {
-    NMLVKEYDOWN notify{};
-    notify.hdr.hwndFrom = m_dlg->GetDlgItem(IDC_LIST_IMAGES);
-    notify.hdr.idFrom = IDC_LIST_IMAGES;
-    notify.hdr.code = static_cast<UINT>(LVN_KEYDOWN);
-    notify.wVKey = wVKey;
-    m_dlg->SendMessage(WM_NOTIFY, IDC_LIST_IMAGES, reinterpret_cast<LPARAM>(&notify));
+    HWND hList = m_dlg->GetDlgItem(IDC_LIST_IMAGES);
+    ::SendMessageW(hList, WM_KEYDOWN, wVKey, 1);
+    ::SendMessageW(hList, WM_KEYUP, wVKey, 0xC0000001);
 }
 
 std::vector<std::wstring> SlideDialogTest::Labels() const

@@ -59,6 +59,7 @@ class SlideDialogTest : public testing::Test
     void ClickButton(int nId);
     // A click on list item nItem's icon (NM_CLICK at its centre), or at a point when nItem is -1.
     void ClickItem(int nItem, POINT pt = POINT{0, 0});
+    // A key pressed and released in the list, which sends its own notifications and moves its selection.
     void PressKey(WORD wVKey);
 
     std::vector<std::wstring> Labels() const;
