@@ -8,6 +8,8 @@
 #include "ui/AboutDlg.h"
 #include "ui/HelpPage.h"
 
+#include <algorithm>
+
 CBrivelleDlg::CBrivelleDlg(ISystemServices &services, CWnd *pParentWnd)
     : CDialog(IDD_BRIVELLE_DIALOG, pParentWnd), m_services(services)
 {
@@ -107,8 +109,64 @@ void CBrivelleDlg::AppendAboutItem()
     ::AppendMenuW(hSystemMenu, MF_STRING, IDM_ABOUTBOX, text.c_str());
 }
 
+namespace
+{
+BOOL CALLBACK NoteFontFace(const LOGFONTW *pFont, const TEXTMETRICW *pMetrics, DWORD nType, LPARAM lParam)
+{
+    static_cast<void>(pMetrics);
+    static_cast<void>(nType);
+    reinterpret_cast<std::vector<std::wstring> *>(lParam)->push_back(pFont->lfFaceName);
+    return TRUE;
+}
+
+// The first of the usual Chinese interface faces that is installed, else any face with Chinese
+// characters, else none.
+std::wstring ChineseFace()
+{
+    std::vector<std::wstring> faces;
+    {
+        CWindowDC screen(nullptr);
+        LOGFONTW wanted{};
+        wanted.lfCharSet = GB2312_CHARSET;
+        ::EnumFontFamiliesExW(screen.Get(), &wanted, NoteFontFace, reinterpret_cast<LPARAM>(&faces), 0);
+    }
+    for (const wchar_t *pszFace : {L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun", L"WenQuanYi Micro Hei"})
+    {
+        if (std::find(faces.begin(), faces.end(), pszFace) != faces.end())
+            return pszFace;
+    }
+    for (const std::wstring &face : faces)
+    {
+        // Vertical faces ("@...") write sideways.
+        if (!face.empty() && face[0] != L'@')
+            return face;
+    }
+    return std::wstring();
+}
+} // namespace
+
 void CBrivelleDlg::ApplyChineseFont()
 {
+    // The template's font has no Chinese characters: the system substitutes one whose digits come out
+    // small and faint. A 9-point Chinese interface face keeps labels and numbers clear.
+    const std::wstring face = ChineseFace();
+    if (face.empty())
+        return;
+    int nPixelsPerInch = 96;
+    {
+        CWindowDC screen(nullptr);
+        nPixelsPerInch = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    }
+    if (!m_fontDialog.CreateFont(-::MulDiv(9, nPixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, face.c_str()))
+        return;
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild != nullptr; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        // The URL box keeps its own font.
+        if (::GetDlgCtrlID(hChild) != IDC_EDIT_URL)
+            ::SendMessageW(hChild, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontDialog.GetSafeHandle()), TRUE);
+    }
 }
 
 void CBrivelleDlg::ApplySkins()

@@ -57,7 +57,7 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
         LayOutList();
         if (m_model.HasCurrent())
         {
-            m_list.EnsureVisible(m_model.m_nCurSel, true);
+            m_list.EnsureVisible(m_model.m_nCurSel, false);
             DrawCurrentImage();
         }
         else

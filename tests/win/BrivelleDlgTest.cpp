@@ -34,6 +34,16 @@ const ButtonTexts kTooltips[] = {
     {IDC_BTN_MAKE, L"Make a flash animation file(.swf)", L"制作flash动画文件(.swf)"},
     {IDC_BTN_HELP, L"Help", L"帮助"},
 };
+// What screen readers announce: each skin button's window text.
+const ButtonTexts kButtonNames[] = {
+    {IDC_BTN_ADD, L"Add", L"添加"},
+    {IDC_BTN_DELETE, L"Delete", L"删除"},
+    {IDC_BTN_LEFT, L"Move left", L"左移"},
+    {IDC_BTN_RIGHT, L"Move right", L"右移"},
+    {IDC_BTN_REMOVEALL, L"Remove all", L"清空"},
+    {IDC_BTN_MAKE, L"Make", L"制作"},
+    {IDC_BTN_HELP, L"Help", L"帮助"},
+};
 const ButtonTexts kLabels[] = {
     {IDC_GROUP_TIME, L"Display Time", L"时间设置"},
     {IDC_RADIO_FPS, L"FPS(Frames Per Second)", L"FPS(每秒钟的帧数)"},
@@ -57,6 +67,15 @@ void ExpectTexts(const CWnd &dlg, bool bChinese)
         SCOPED_TRACE(tip.nId);
         EXPECT_EQ(bChinese ? tip.pszChinese : tip.pszEnglish, TooltipTextOf(dlg.GetDlgItem(tip.nId)));
     }
+    for (const ButtonTexts &name : kButtonNames)
+    {
+        SCOPED_TRACE(name.nId);
+        EXPECT_EQ(bChinese ? name.pszChinese : name.pszEnglish, WindowText(dlg.GetDlgItem(name.nId)));
+    }
+    HMENU hSystemMenu = ::GetSystemMenu(dlg.m_hWnd, FALSE);
+    wchar_t aboutItem[64] = {};
+    ::GetMenuStringW(hSystemMenu, IDM_ABOUTBOX, aboutItem, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(bChinese ? L"关于 Brivelle(&A)..." : L"&About Brivelle...", aboutItem);
     EXPECT_EQ(L"Brivelle", dlg.GetWindowText()) << "the caption is not translated";
     EXPECT_EQ(L"http://", dlg.GetDlgItemText(IDC_EDIT_URL));
 }
@@ -455,41 +474,55 @@ TEST_F(BrivelleDlgTest, TheAboutItemOpensTheAboutBoxModally)
         UINT nCommand;
         bool bOpens;
         std::function<void(HWND)> dismiss;
+        LANGID langId;
+        const wchar_t *caption;
+        const wchar_t *versionWord;
+        const wchar_t *ok;
     };
+    const auto ok = [](HWND hAbout) { ::PostMessageW(hAbout, WM_COMMAND, IDOK, 0); };
     const Case cases[] = {
-        {"OK", IDM_ABOUTBOX, true, [](HWND hAbout) { ::PostMessageW(hAbout, WM_COMMAND, IDOK, 0); }},
+        {"OK", IDM_ABOUTBOX, true, ok, 0x0409, L"About Brivelle", L"Version", L"OK"},
         {"Escape, low bits set", IDM_ABOUTBOX | 0x000F, true,
-         [](HWND hAbout) { ::PostMessageW(::GetDlgItem(hAbout, IDOK), WM_KEYDOWN, VK_ESCAPE, 0x00010001); }},
-        {"close box", IDM_ABOUTBOX, true, [](HWND hAbout) { ::PostMessageW(hAbout, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"another command", IDM_ABOUTBOX + 0x10, false, [](HWND) {}},
+         [](HWND hAbout) { ::PostMessageW(::GetDlgItem(hAbout, IDOK), WM_KEYDOWN, VK_ESCAPE, 0x00010001); }, 0x0409,
+         L"About Brivelle", L"Version", L"OK"},
+        {"close box", IDM_ABOUTBOX, true, [](HWND hAbout) { ::PostMessageW(hAbout, WM_SYSCOMMAND, SC_CLOSE, 0); },
+         0x0409, L"About Brivelle", L"Version", L"OK"},
+        {"in Chinese", IDM_ABOUTBOX, true, ok, 0x0804, L"关于 Brivelle", L"版本", L"确定"},
+        {"another command", IDM_ABOUTBOX + 0x10, false, [](HWND) {}, 0x0409, L"", L"", L""},
     };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.name);
-        Open();
+        Open(c.langId);
+        // Away from the middle of the screen, so that centring over it is not centring on the screen.
+        ::SetWindowPos(m_dlg->m_hWnd, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         std::wstring caption;
         std::wstring firstLine;
+        std::wstring okText;
+        RECT rcAbout{};
         bool bMainEnabled = true;
         CModalWatcher watcher([&] {
             HWND hAbout = FindThreadDialog(m_dlg->m_hWnd);
             if (hAbout == nullptr)
                 return false;
             caption = WindowText(hAbout);
+            okText = WindowText(::GetDlgItem(hAbout, IDOK));
+            ::GetWindowRect(hAbout, &rcAbout);
             bMainEnabled = ::IsWindowEnabled(m_dlg->m_hWnd) != FALSE;
-            HWND hStatic = nullptr;
-            while ((hStatic = ::FindWindowExW(hAbout, hStatic, L"Static", nullptr)) != nullptr)
-            {
-                if (WindowText(hStatic).find(L"Version") != std::wstring::npos)
-                    firstLine = WindowText(hStatic);
-            }
+            firstLine = WindowText(::GetDlgItem(hAbout, IDC_ABOUT_VERSION));
             c.dismiss(hAbout);
             return true;
         });
         m_dlg->SendMessage(WM_SYSCOMMAND, c.nCommand, 0);
         if (c.bOpens)
         {
-            EXPECT_EQ(L"About Brivelle", caption);
-            EXPECT_EQ(L"Brivelle, Version 1.0", firstLine);
+            EXPECT_EQ(c.caption, caption);
+            EXPECT_EQ(std::wstring(L"Brivelle, ") + c.versionWord + L" 1.0", firstLine);
+            EXPECT_EQ(c.ok, okText);
+            RECT rcMain{};
+            ::GetWindowRect(m_dlg->m_hWnd, &rcMain);
+            EXPECT_NEAR((rcMain.left + rcMain.right) / 2, (rcAbout.left + rcAbout.right) / 2, 1) << "centred";
+            EXPECT_NEAR((rcMain.top + rcMain.bottom) / 2, (rcAbout.top + rcAbout.bottom) / 2, 1);
             EXPECT_FALSE(bMainEnabled) << "the main dialog takes no input while the about box is open";
             EXPECT_TRUE(::IsWindowEnabled(m_dlg->m_hWnd));
             EXPECT_EQ(nullptr, FindThreadDialog(m_dlg->m_hWnd)) << "the about box is gone";

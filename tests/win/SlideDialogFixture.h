@@ -62,6 +62,8 @@ class SlideDialogTest : public testing::Test
     // A key pressed and released in the list, which sends its own notifications and moves its selection.
     void PressKey(WORD wVKey);
 
+    // What the user types into the URL box (the box reports a change, as with typing).
+    void TypeUrl(const std::wstring &text);
     std::vector<std::wstring> Labels() const;
     int SelectedItem() const;
     // The colour in the middle of thumbnail nImage.

@@ -24,6 +24,23 @@ void PumpMessages(DWORD nMilliseconds)
     } while (::GetTickCount() - nStart < nMilliseconds);
 }
 
+void PumpDialogMessages(HWND hDlg, DWORD nMilliseconds)
+{
+    const DWORD nStart = ::GetTickCount();
+    do
+    {
+        MSG msg{};
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (::IsDialogMessageW(hDlg, &msg))
+                continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    } while (::GetTickCount() - nStart < nMilliseconds);
+}
+
 bool PumpUntil(const std::function<bool()> &done, DWORD nTimeoutMilliseconds)
 {
     const DWORD nStart = ::GetTickCount();

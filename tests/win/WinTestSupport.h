@@ -12,6 +12,9 @@
 
 // Dispatches this thread's messages for the given time.
 void PumpMessages(DWORD nMilliseconds);
+// Dispatches this thread's messages for the given time, keyboard messages through the dialog manager
+// of hDlg first (Tab, Enter, Escape), as the modal loop does.
+void PumpDialogMessages(HWND hDlg, DWORD nMilliseconds);
 // Dispatches messages until done() holds or the time is up; returns done().
 bool PumpUntil(const std::function<bool()> &done, DWORD nTimeoutMilliseconds);
 
