@@ -14,10 +14,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-const COLORREF kRed = RGB(220, 30, 30);
-const COLORREF kGreen = RGB(30, 200, 60);
-const COLORREF kBlue = RGB(30, 60, 220);
-
 class MovieCommandsTest : public SlideDialogTest
 {
   protected:

@@ -93,3 +93,12 @@ class SlideDialogTest : public testing::Test
 };
 
 bool ColoursClose(COLORREF a, COLORREF b, int nTolerance = 12);
+
+// Colours of the pictures the tests make.
+inline const COLORREF kRed = RGB(220, 30, 30);
+inline const COLORREF kGreen = RGB(30, 200, 60);
+inline const COLORREF kBlue = RGB(30, 60, 220);
+inline const COLORREF kYellow = RGB(240, 220, 20);
+inline const COLORREF kGrey = RGB(120, 120, 120);
+inline const COLORREF kPurple = RGB(150, 40, 160);
+inline const COLORREF kWhite = RGB(255, 255, 255);

@@ -8,13 +8,6 @@
 
 namespace
 {
-const COLORREF kRed = RGB(220, 30, 30);
-const COLORREF kGreen = RGB(30, 200, 60);
-const COLORREF kBlue = RGB(30, 60, 220);
-const COLORREF kYellow = RGB(240, 220, 20);
-const COLORREF kGrey = RGB(120, 120, 120);
-const COLORREF kPurple = RGB(150, 40, 160);
-
 using SlideListTest = SlideDialogTest;
 
 // The colour in the middle of the image area as the screen shows it.

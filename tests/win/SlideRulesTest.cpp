@@ -16,13 +16,6 @@
 
 namespace
 {
-const COLORREF kRed = RGB(220, 30, 30);
-const COLORREF kGreen = RGB(30, 200, 60);
-const COLORREF kBlue = RGB(30, 60, 220);
-const COLORREF kYellow = RGB(240, 220, 20);
-const COLORREF kPurple = RGB(150, 40, 160);
-const COLORREF kWhite = RGB(255, 255, 255);
-
 class SlideRulesTest : public SlideDialogTest
 {
   protected:
