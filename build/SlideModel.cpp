@@ -5,6 +5,8 @@
 
 namespace
 {
+const wchar_t kBareScheme[] = L"http://";
+
 bool EqualsNoCase(const std::wstring &a, const wchar_t *b)
 {
     size_t i = 0;
@@ -15,22 +17,21 @@ bool EqualsNoCase(const std::wstring &a, const wchar_t *b)
 }
 } // namespace
 
-void CSlideModel::CommitUrlEdit(const std::wstring &editText)
+void CSlideModel::CommitUrlEdit(int nSlide, const std::wstring &editText, bool bEdited)
 {
-    if (editText.empty() || m_images.empty() || EqualsNoCase(editText, L"http://"))
+    if (!bEdited || !IsSlide(nSlide))
         return;
-    // A stale index after remove-all is never used: the list is not empty here, and the commands
-    // that fill it set the index first; guard anyway rather than write out of bounds.
-    if (!HasCurrent())
-        return;
-    m_images[static_cast<size_t>(m_nCurSel)].strUrl = editText;
+    std::wstring &url = m_images[static_cast<size_t>(nSlide)].strUrl;
+    if (editText.empty() || EqualsNoCase(editText, kBareScheme))
+        url.clear();
+    else
+        url = editText;
 }
 
-bool CSlideModel::ShowSlideUrl(std::wstring &editText) const
+std::wstring CSlideModel::UrlEditText() const
 {
     if (!HasCurrent())
-        return false;
+        return kBareScheme;
     const std::wstring &url = m_images[static_cast<size_t>(m_nCurSel)].strUrl;
-    editText = url.size() < 2 ? L"http://" : url;
-    return true;
+    return url.size() < 2 ? kBareScheme : url;
 }

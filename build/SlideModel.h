@@ -24,16 +24,22 @@ class CSlideModel
     int m_nFps = 1;
     int m_nDelay = 1;
 
-    // Stores the URL box's text as the current slide's address. An empty text, the bare "http://"
-    // (any letter case) or an empty list change nothing: the box can set an address, not remove it.
-    void CommitUrlEdit(const std::wstring &editText);
+    // Stores the URL box's text as the address of slide nSlide, the slide whose address the box was
+    // showing. Only a box the user edited counts: left empty, or holding just "http://" (any letter
+    // case), it removes the address; any other text becomes the address. An index that names no
+    // slide changes nothing.
+    void CommitUrlEdit(int nSlide, const std::wstring &editText, bool bEdited);
 
     // The text the URL box shows for the current slide: its address, or "http://" when the address
-    // has fewer than 2 characters. False (box left alone) when the list is empty.
-    bool ShowSlideUrl(std::wstring &editText) const;
+    // has fewer than 2 characters or there is no current slide.
+    std::wstring UrlEditText() const;
 
     bool HasCurrent() const
     {
-        return !m_images.empty() && m_nCurSel >= 0 && m_nCurSel < static_cast<int>(m_images.size());
+        return IsSlide(m_nCurSel);
+    }
+    bool IsSlide(int nSlide) const
+    {
+        return nSlide >= 0 && nSlide < static_cast<int>(m_images.size());
     }
 };

@@ -13,7 +13,6 @@
 #include "swf/SWFMovie.h"
 #include "swf/SWFShape.h"
 
-#include <cwctype>
 
 namespace
 {
@@ -23,10 +22,8 @@ constexpr int kSlideJpegQuality = 90;
 bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileName, int width, int height,
                          SlideBuffers &buffers, std::string &reason)
 {
-    std::wstring ext = fileName.size() >= 3 ? fileName.substr(fileName.size() - 3) : fileName;
-    for (wchar_t &c : ext)
-        c = static_cast<wchar_t>(std::towupper(c));
-    int type = CPicture::GetTypeIdFromName(Utf8FromWide(ext).c_str());
+    // The type follows the text after the last dot: .jpeg and .tiff name their formats as .jpg and .tif do.
+    int type = CPicture::GetTypeIdFromName(Utf8FromWide(fileName).c_str());
 
     // Files named as another format go straight to the picture object, as do JPEGs that cannot be resized
     // in their colour space (grey, CMYK, damaged): it decodes them, or says what is wrong with them.

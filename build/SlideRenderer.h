@@ -16,8 +16,8 @@ struct SlideBuffers
     std::vector<uint8_t> jpeg;   // the slide's JPEG
 };
 
-// Decodes the slide's image (type from the last three characters of its name, content detection
-// as fallback), makes it 24-bit when it has fewer than 16 bits per pixel, resamples it to exactly
+// Decodes the slide's image (type from the extension of its name, the text after the last dot; content
+// detection as fallback), makes it 24-bit when it has fewer than 16 bits per pixel, resamples it to exactly
 // width x height and encodes it as JPEG at quality 90 into buffers.jpeg. A colour JPEG is resized without
 // leaving its colour space (ResizeJpeg). False with the reason when any step fails.
 bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileName, int width, int height,

@@ -82,6 +82,12 @@ void CSkinButton::SetTipText(std::wstring text)
         m_tip.Activate(true);
 }
 
+void CSkinButton::SetAccessibleName(const std::wstring &name)
+{
+    m_bDrawCaption = false;
+    SetWindowText(name);
+}
+
 void CSkinButton::ForwardToTip(UINT uMsg, UINT nFlags, POINT pt)
 {
     if (m_tip.m_hWnd == nullptr)
@@ -270,7 +276,7 @@ void CSkinButton::DrawItem(const DRAWITEMSTRUCT &dis)
     RECT t = r;
     t.left += m_nFocusMargin + 2;
     t.right -= m_nFocusMargin + 2;
-    const std::wstring caption = GetWindowText();
+    const std::wstring caption = m_bDrawCaption ? GetWindowText() : std::wstring();
     const UINT nTextFormat = DT_SINGLELINE | DT_CENTER | DT_VCENTER;
     ::SetBkMode(hDC, TRANSPARENT);
 
@@ -412,9 +418,25 @@ void CSkinButton::OnKeyDown(UINT nChar, UINT nRepeatCount, UINT nFlags)
 {
     static_cast<void>(nRepeatCount);
     static_cast<void>(nFlags);
+    if (m_nButtonKind == kPushButton && nChar == VK_RETURN)
+    {
+        // Enter presses a focused push button at once, as a click would.
+        ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(m_hWnd), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(m_hWnd));
+        return;
+    }
     if (m_nButtonKind != kPushButton && nChar == VK_SPACE)
         CheckByUser();
     Default();
+}
+
+UINT CSkinButton::OnGetDlgCode(const MSG *pMsg)
+{
+    UINT nCode = static_cast<UINT>(Default());
+    // The dialog would turn Enter into IDOK; a focused push button takes it instead.
+    if (m_nButtonKind == kPushButton && pMsg != nullptr && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN)
+        nCode |= DLGC_WANTMESSAGE;
+    return nCode;
 }
 
 void CSkinButton::OnMouseLeave()

@@ -23,6 +23,7 @@ class CSkinButton : public CButton
     ON_WM_LBUTTONDBLCLK(OnLButtonDblClk)
     ON_WM_KILLFOCUS(OnKillFocus)
     ON_WM_KEYDOWN(OnKeyDown)
+    ON_WM_GETDLGCODE(OnGetDlgCode)
     ON_WM_MOUSELEAVE(OnMouseLeave)
     ON_MESSAGE_VOID(WM_SKINBUTTON_UNCHECK, OnSkinButtonUncheck)
     ON_BM_SETCHECK(OnSetCheck)
@@ -48,6 +49,9 @@ class CSkinButton : public CButton
                    short nBorder, short nFocusMargin);
     // Creates the tooltip on first use, else changes its text.
     void SetTipText(std::wstring text);
+    // Names the button through its window text, which screen readers announce, without drawing that
+    // text over the faces.
+    void SetAccessibleName(const std::wstring &name);
 
   protected:
     // Classifies the button from its template style and makes it owner-drawn.
@@ -72,6 +76,7 @@ class CSkinButton : public CButton
     void OnLButtonDblClk(UINT nFlags, POINT pt);
     void OnKillFocus(HWND hNewFocus);
     void OnKeyDown(UINT nChar, UINT nRepeatCount, UINT nFlags);
+    UINT OnGetDlgCode(const MSG *pMsg);
     void OnMouseLeave();
     LRESULT OnSkinButtonUncheck();
     LRESULT OnSetCheck(int nCheck);
@@ -92,6 +97,7 @@ class CSkinButton : public CButton
     COLORREF m_crText;
     int m_bBorder = FALSE;
     short m_nDrawMode = kDrawStretch;
+    bool m_bDrawCaption = true;
 
   private:
     // The user's check action (release over the button, or space): a check box toggles, a radio

@@ -4,9 +4,10 @@
 #include "framework/Wnd.h"
 
 #include <climits>
+#include <utility>
 
-CDataExchange::CDataExchange(CWnd &dlgWnd, bool bSaveAndValidate)
-    : m_bSaveAndValidate(bSaveAndValidate), m_dlgWnd(dlgWnd)
+CDataExchange::CDataExchange(CWnd &dlgWnd, bool bSaveAndValidate, const ExchangePrompts &prompts)
+    : m_bSaveAndValidate(bSaveAndValidate), m_dlgWnd(dlgWnd), m_prompts(prompts)
 {
 }
 
@@ -57,7 +58,7 @@ void DDX_Text(CDataExchange *pDX, int nId, int &value)
     int nScanned = 0;
     if (!ScanDecimalInt(buffer, nScanned))
     {
-        pDX->Fail(L"Please enter an integer.");
+        pDX->Fail(pDX->m_prompts.strInteger);
         return;
     }
     value = nScanned;
@@ -69,7 +70,14 @@ void DDV_MinMaxInt(CDataExchange *pDX, int value, int nMin, int nMax)
         return;
     if (value >= nMin && value <= nMax)
         return;
-    pDX->Fail(L"Please enter an integer between " + std::to_wstring(nMin) + L" and " + std::to_wstring(nMax) + L".");
+    std::wstring message = pDX->m_prompts.strIntegerRange;
+    for (const auto &[pszMark, nLimit] : {std::pair<const wchar_t *, int>{L"%1", nMin}, {L"%2", nMax}})
+    {
+        const size_t nAt = message.find(pszMark);
+        if (nAt != std::wstring::npos)
+            message.replace(nAt, 2, std::to_wstring(nLimit));
+    }
+    pDX->Fail(message);
 }
 
 bool ScanDecimalInt(const std::wstring &text, int &value)

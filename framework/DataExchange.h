@@ -7,16 +7,24 @@
 
 class CWnd;
 
+// The warnings a refused value brings, in the dialog's language; %1 and %2 stand for the limits.
+struct ExchangePrompts
+{
+    std::wstring strInteger = L"Please enter an integer.";
+    std::wstring strIntegerRange = L"Please enter an integer between %1 and %2.";
+};
+
 // One run of a dialog's data exchange. The first refused value stops it: the user is told why, the
 // offending edit box gets the focus with its text selected, and no later line of the exchange runs.
 class CDataExchange
 {
   public:
-    CDataExchange(CWnd &dlgWnd, bool bSaveAndValidate);
+    CDataExchange(CWnd &dlgWnd, bool bSaveAndValidate, const ExchangePrompts &prompts = ExchangePrompts());
 
     // True: controls to members, with validation. False: members to controls.
     const bool m_bSaveAndValidate;
     CWnd &m_dlgWnd;
+    const ExchangePrompts &m_prompts;
 
     bool HasFailed() const
     {

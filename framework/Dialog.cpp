@@ -44,7 +44,7 @@ void CDialog::EndDialog(int nResult)
 
 bool CDialog::UpdateData(bool bSaveAndValidate)
 {
-    CDataExchange dx(*this, bSaveAndValidate);
+    CDataExchange dx(*this, bSaveAndValidate, m_exchangePrompts);
     DoDataExchange(&dx);
     return !dx.HasFailed();
 }

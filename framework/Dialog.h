@@ -1,9 +1,8 @@
 // CDialog: a dialog from a template, modal or modeless, with data exchange.
 #pragma once
 
+#include "framework/DataExchange.h"
 #include "framework/Wnd.h"
-
-class CDataExchange;
 
 // A dialog built from a template resource. Its window is subclassed when WM_INITDIALOG arrives, so
 // the class's message map sees every later message and Default() is the system's dialog handling.
@@ -45,6 +44,8 @@ class CDialog : public CWnd
 
     UINT m_nIdTemplate;
     CWnd *m_pParentWnd;
+    // The warnings of the data exchange, in the dialog's language.
+    ExchangePrompts m_exchangePrompts;
 
     // A command no entry took: from a menu or an accelerator (no control) it goes on to the application.
     LRESULT OnCommand(UINT nId, UINT nCode, HWND hControl);

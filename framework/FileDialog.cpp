@@ -28,6 +28,12 @@ void CFileDialog::SetFileBuffer(wchar_t *buffer, DWORD nChars)
     m_ofn.nMaxFile = nChars;
 }
 
+void CFileDialog::SetInitialFolder(const std::wstring &folder)
+{
+    m_strInitialFolder = folder;
+    m_ofn.lpstrInitialDir = m_strInitialFolder.empty() ? nullptr : m_strInitialFolder.c_str();
+}
+
 INT_PTR CFileDialog::DoModal()
 {
     const BOOL bOk = m_bOpenFileDialog ? ::GetOpenFileNameW(&m_ofn) : ::GetSaveFileNameW(&m_ofn);

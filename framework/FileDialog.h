@@ -20,6 +20,8 @@ class CFileDialog
 
     // Uses the caller's buffer of nChars characters for the chosen names; it must outlive DoModal.
     void SetFileBuffer(wchar_t *buffer, DWORD nChars);
+    // The folder the dialog starts in; empty leaves the choice to the system.
+    void SetInitialFolder(const std::wstring &folder);
     // IDOK when the user confirmed, else IDCANCEL.
     INT_PTR DoModal();
     // The full path of every chosen file, in the order the dialog reports them.
@@ -32,6 +34,7 @@ class CFileDialog
     bool m_bOpenFileDialog;
     std::wstring m_strFilter; // NUL-separated
     std::wstring m_strDefaultExt;
+    std::wstring m_strInitialFolder;
     std::vector<wchar_t> m_ownBuffer;
 };
 

@@ -49,6 +49,25 @@ class CListCtrl : public CWnd
         item.stateMask = nMask;
         return SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&item)) != FALSE;
     }
+    // The next item after nItem (-1: from the start) with the given LVNI_ flags, or -1.
+    int GetNextItem(int nItem, UINT nFlags) const
+    {
+        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(nItem), nFlags));
+    }
+    // The distance between icons in icon view: an item's box is cx wide and cy high.
+    void SetIconSpacing(int cx, int cy)
+    {
+        SendMessage(LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy));
+    }
+    // Scrolls the contents by dx, dy pixels.
+    bool Scroll(int dx, int dy)
+    {
+        return SendMessage(LVM_SCROLL, static_cast<WPARAM>(dx), dy) != FALSE;
+    }
+    int GetScrollPos(int nBar) const
+    {
+        return ::GetScrollPos(m_hWnd, nBar);
+    }
     bool EnsureVisible(int nItem, bool bPartialOk)
     {
         return SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOk ? TRUE : FALSE) != FALSE;

@@ -158,6 +158,14 @@ constexpr UINT WM_REFLECT_DRAWITEM = WM_REFLECT_BASE + WM_DRAWITEM;
         return true;                                                                                                   \
     }
 
+// UINT fn(const MSG *pMsg): the message the dialog manager asks about, or null
+#define ON_WM_GETDLGCODE(fn)                                                                                           \
+    if (uMsg == WM_GETDLGCODE)                                                                                         \
+    {                                                                                                                  \
+        lResult = fn(reinterpret_cast<const MSG *>(lParam));                                                           \
+        return true;                                                                                                   \
+    }
+
 // BOOL fn(const HELPINFO &)
 #define ON_WM_HELPINFO(fn)                                                                                             \
     if (uMsg == WM_HELP)                                                                                               \

@@ -14,9 +14,10 @@ class ISystemServices
     virtual ~ISystemServices() = default;
 
     // The Open dialog: filter "Name|pattern|...||", OFN_ flags, room for nBufferChars characters of
-    // names. True with the chosen full paths when the user confirmed.
+    // names, the folder it starts in (empty: the system's choice). True with the chosen full paths
+    // when the user confirmed.
     virtual bool ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags, size_t nBufferChars,
-                                    std::vector<std::wstring> &paths) = 0;
+                                    const std::wstring &initialFolder, std::vector<std::wstring> &paths) = 0;
     // The Save As dialog. True with the chosen full path when the user confirmed.
     virtual bool ShowSaveFileDialog(HWND hOwner, const std::wstring &filter, const std::wstring &defaultExt,
                                     DWORD dwFlags, std::wstring &path) = 0;

@@ -7,11 +7,13 @@
 #include <shellapi.h>
 
 bool CWin32SystemServices::ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags,
-                                              size_t nBufferChars, std::vector<std::wstring> &paths)
+                                              size_t nBufferChars, const std::wstring &initialFolder,
+                                              std::vector<std::wstring> &paths)
 {
     std::vector<wchar_t> buffer(nBufferChars > 0 ? nBufferChars : MAX_PATH, L'\0');
     CFileDialog dialog(true, nullptr, nullptr, dwFlags, filter.c_str(), AfxGetSafeOwner(hOwner));
     dialog.SetFileBuffer(buffer.data(), static_cast<DWORD>(buffer.size()));
+    dialog.SetInitialFolder(initialFolder);
     if (dialog.DoModal() != IDOK)
         return false;
     paths = dialog.GetPathNames();

@@ -8,7 +8,7 @@ class CWin32SystemServices : public ISystemServices
 {
   public:
     bool ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags, size_t nBufferChars,
-                            std::vector<std::wstring> &paths) override;
+                            const std::wstring &initialFolder, std::vector<std::wstring> &paths) override;
     bool ShowSaveFileDialog(HWND hOwner, const std::wstring &filter, const std::wstring &defaultExt, DWORD dwFlags,
                             std::wstring &path) override;
     int ShowMessageBox(HWND hOwner, const std::wstring &text, UINT nType) override;

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -179,6 +180,28 @@ int CWnd::GetCheckedRadioButton(int nFirst, int nLast) const
             return nId;
     }
     return 0;
+}
+
+void CWnd::CenterWindow()
+{
+    HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoW(::MonitorFromWindow(hOwner != nullptr ? hOwner : m_hWnd, MONITOR_DEFAULTTONEAREST),
+                           &monitor))
+        return;
+    const RECT work = monitor.rcWork;
+    RECT over = work;
+    if (hOwner != nullptr && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner))
+        ::GetWindowRect(hOwner, &over);
+    const RECT rc = GetWindowRect();
+    const int nWidth = rc.right - rc.left;
+    const int nHeight = rc.bottom - rc.top;
+    int x = over.left + (over.right - over.left - nWidth) / 2;
+    int y = over.top + (over.bottom - over.top - nHeight) / 2;
+    x = std::max<int>(work.left, std::min<int>(x, work.right - nWidth));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - nHeight));
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int CWnd::ShowMessageBox(const std::wstring &text, UINT nType)

@@ -122,6 +122,9 @@ class CWnd : public CCmdTarget
     }
     // The id of the checked button among nFirst..nLast, or 0.
     int GetCheckedRadioButton(int nFirst, int nLast) const;
+    // Centres a top-level window over its owner (over the work area when it has none, or the owner is
+    // hidden or minimised), kept within the work area of the owner's monitor.
+    void CenterWindow();
 
     // A modal message box over this window; dialogs may route it elsewhere.
     virtual int ShowMessageBox(const std::wstring &text, UINT nType);

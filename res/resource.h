@@ -69,5 +69,9 @@
 #define IDC_LABEL_HEIGHT 1029
 #define IDC_LABEL_URL 1030
 
+// Controls of the about box.
+#define IDC_ABOUT_VERSION 1031
+#define IDC_ABOUT_INFO 1032
+
 // The framework's help command (F1).
 #define ID_HELP 0xE146

@@ -3,10 +3,17 @@
 
 #include "framework/Dialog.h"
 
-// The about box, shown modally from the main dialog's system menu; everything is the dialog default.
+// The about box, shown modally from the main dialog's system menu, centred over it, in the main
+// dialog's language; everything else is the dialog default.
 class CAboutDlg : public CDialog
 {
   public:
-    CAboutDlg();
+    explicit CAboutDlg(bool bEnglish = true);
     ~CAboutDlg() override;
+
+  protected:
+    BOOL OnInitDialog() override;
+
+  private:
+    bool m_bEnglish;
 };

@@ -8,6 +8,8 @@
 #include "ui/AboutDlg.h"
 #include "ui/HelpPage.h"
 
+#include <algorithm>
+
 CBrivelleDlg::CBrivelleDlg(ISystemServices &services, CWnd *pParentWnd)
     : CDialog(IDD_BRIVELLE_DIALOG, pParentWnd), m_services(services)
 {
@@ -58,19 +60,26 @@ BOOL CBrivelleDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
 
+    m_bEnglish = m_services.SystemDefaultLangId() != kChineseLangId;
+    m_exchangePrompts.strInteger = UiString(UiText::EnterInteger, m_bEnglish);
+    m_exchangePrompts.strIntegerRange = UiString(UiText::EnterIntegerInRange, m_bEnglish);
     AppendAboutItem();
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hAppIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hAppIcon));
 
     m_imageList.Create(96, 72, ILC_COLOR24, 0, 1);
     m_list.SetImageList(&m_imageList, LVSIL_NORMAL);
+    // One row of items 112 pixels apart, low enough to stay one row with the horizontal scroll bar.
+    const RECT rcList = m_list.GetClientRect();
+    m_list.SetIconSpacing(ItemLeft(1) - ItemLeft(0), rcList.bottom - rcList.top - ::GetSystemMetrics(SM_CYHSCROLL));
     m_model.m_nCurSel = 0;
 
     m_fontUrl.CreateFont(18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0x20, L"Arial");
     ::SendMessageW(GetDlgItem(IDC_EDIT_URL), WM_SETFONT, reinterpret_cast<WPARAM>(m_fontUrl.GetSafeHandle()), TRUE);
 
-    m_bEnglish = m_services.SystemDefaultLangId() != kChineseLangId;
+    if (!m_bEnglish)
+        ApplyChineseFont();
     ApplySkins();
     ApplyLabels();
 
@@ -81,7 +90,7 @@ BOOL CBrivelleDlg::OnInitDialog()
     }
     CheckRadioButton(IDC_RADIO_FPS, IDC_RADIO_DELAY, IDC_RADIO_FPS);
     m_pFlash.reset();
-    SetDlgItemText(IDC_EDIT_URL, L"http://");
+    ShowSlideUrl();
     return TRUE;
 }
 
@@ -91,12 +100,73 @@ void CBrivelleDlg::AppendAboutItem()
     const int nLength = ::LoadStringW(AfxGetResourceHandle(), IDS_ABOUTBOX, reinterpret_cast<LPWSTR>(&pText), 0);
     if (nLength <= 0 || pText == nullptr)
         return;
-    const std::wstring text(pText, static_cast<size_t>(nLength));
+    const std::wstring text = m_bEnglish ? std::wstring(pText, static_cast<size_t>(nLength))
+                                         : std::wstring(UiString(UiText::AboutItem, m_bEnglish));
     HMENU hSystemMenu = GetSystemMenu(false);
     if (hSystemMenu == nullptr)
         return;
     ::AppendMenuW(hSystemMenu, MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(hSystemMenu, MF_STRING, IDM_ABOUTBOX, text.c_str());
+}
+
+namespace
+{
+BOOL CALLBACK NoteFontFace(const LOGFONTW *pFont, const TEXTMETRICW *pMetrics, DWORD nType, LPARAM lParam)
+{
+    static_cast<void>(pMetrics);
+    static_cast<void>(nType);
+    reinterpret_cast<std::vector<std::wstring> *>(lParam)->push_back(pFont->lfFaceName);
+    return TRUE;
+}
+
+// The first of the usual Chinese interface faces that is installed, else any face with Chinese
+// characters, else none.
+std::wstring ChineseFace()
+{
+    std::vector<std::wstring> faces;
+    {
+        CWindowDC screen(nullptr);
+        LOGFONTW wanted{};
+        wanted.lfCharSet = GB2312_CHARSET;
+        ::EnumFontFamiliesExW(screen.Get(), &wanted, NoteFontFace, reinterpret_cast<LPARAM>(&faces), 0);
+    }
+    for (const wchar_t *pszFace : {L"Microsoft YaHei UI", L"Microsoft YaHei", L"SimSun", L"WenQuanYi Micro Hei"})
+    {
+        if (std::find(faces.begin(), faces.end(), pszFace) != faces.end())
+            return pszFace;
+    }
+    for (const std::wstring &face : faces)
+    {
+        // Vertical faces ("@...") write sideways.
+        if (!face.empty() && face[0] != L'@')
+            return face;
+    }
+    return std::wstring();
+}
+} // namespace
+
+void CBrivelleDlg::ApplyChineseFont()
+{
+    // The template's font has no Chinese characters: the system substitutes one whose digits come out
+    // small and faint. A 9-point Chinese interface face keeps labels and numbers clear.
+    const std::wstring face = ChineseFace();
+    if (face.empty())
+        return;
+    int nPixelsPerInch = 96;
+    {
+        CWindowDC screen(nullptr);
+        nPixelsPerInch = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    }
+    if (!m_fontDialog.CreateFont(-::MulDiv(9, nPixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, face.c_str()))
+        return;
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild != nullptr; hChild = ::GetWindow(hChild, GW_HWNDNEXT))
+    {
+        // The URL box keeps its own font.
+        if (::GetDlgCtrlID(hChild) != IDC_EDIT_URL)
+            ::SendMessageW(hChild, WM_SETFONT, reinterpret_cast<WPARAM>(m_fontDialog.GetSafeHandle()), TRUE);
+    }
 }
 
 void CBrivelleDlg::ApplySkins()
@@ -109,31 +179,36 @@ void CBrivelleDlg::ApplySkins()
         UINT nHover;
         UINT nDisabled;
         UINT nMask;
+        short nFocusMargin;
         const wchar_t *pszEnglish;
         const wchar_t *pszChinese;
+        const wchar_t *pszLabelEnglish;
+        const wchar_t *pszLabelChinese;
     };
     static const ButtonSkin kSkins[] = {
-        {&CBrivelleDlg::m_btnAdd, IDB_ADD_NORMAL, IDB_ADD_DOWN, IDB_ADD_HOVER, IDB_ADD_DISABLED, IDB_MASK_SMALL,
-         L"Add image files to list", L"添加图片文件到列表中"},
+        {&CBrivelleDlg::m_btnAdd, IDB_ADD_NORMAL, IDB_ADD_DOWN, IDB_ADD_HOVER, IDB_ADD_DISABLED, IDB_MASK_SMALL, 4,
+         L"Add image files to list", L"添加图片文件到列表中", L"Add", L"添加"},
         {&CBrivelleDlg::m_btnDelete, IDB_DELETE_NORMAL, IDB_DELETE_DOWN, IDB_DELETE_HOVER, IDB_DELETE_DISABLED,
-         IDB_MASK_SMALL, L"Delete a image file from list", L"从列表中移除当前的图片"},
+         IDB_MASK_SMALL, 4, L"Delete a image file from list", L"从列表中移除当前的图片", L"Delete", L"删除"},
         {&CBrivelleDlg::m_btnMoveLeft, IDB_LEFT_NORMAL, IDB_LEFT_DOWN, IDB_LEFT_HOVER, IDB_LEFT_DISABLED,
-         IDB_MASK_SMALL, L"Left move", L"左移图片"},
+         IDB_MASK_SMALL, 4, L"Left move", L"左移图片", L"Move left", L"左移"},
         {&CBrivelleDlg::m_btnMoveRight, IDB_RIGHT_NORMAL, IDB_RIGHT_DOWN, IDB_RIGHT_HOVER, IDB_RIGHT_DISABLED,
-         IDB_MASK_SMALL, L"Right move", L"右移图片"},
+         IDB_MASK_SMALL, 4, L"Right move", L"右移图片", L"Move right", L"右移"},
         {&CBrivelleDlg::m_btnRemoveAll, IDB_REMOVEALL_NORMAL, IDB_REMOVEALL_DOWN, IDB_REMOVEALL_HOVER,
-         IDB_REMOVEALL_DISABLED, IDB_MASK_SMALL, L"Remove All", L"清空所有图片"},
-        {&CBrivelleDlg::m_btnMake, IDB_MAKE_NORMAL, IDB_MAKE_DOWN, IDB_MAKE_HOVER, IDB_MAKE_DISABLED, IDB_MASK_MAKE,
-         L"Make a flash animation file(.swf)", L"制做flash动画文件(.swf)"},
-        {&CBrivelleDlg::m_btnHelp, IDB_HELP_NORMAL, IDB_HELP_DOWN, IDB_HELP_HOVER, IDB_HELP_DISABLED, IDB_MASK_HELP,
-         L"Help", L"帮助"},
+         IDB_REMOVEALL_DISABLED, IDB_MASK_SMALL, 4, L"Remove All", L"清空所有图片", L"Remove all", L"清空"},
+        {&CBrivelleDlg::m_btnMake, IDB_MAKE_NORMAL, IDB_MAKE_DOWN, IDB_MAKE_HOVER, IDB_MAKE_DISABLED, IDB_MASK_MAKE, 5,
+         L"Make a flash animation file(.swf)", L"制作flash动画文件(.swf)", L"Make", L"制作"},
+        {&CBrivelleDlg::m_btnHelp, IDB_HELP_NORMAL, IDB_HELP_DOWN, IDB_HELP_HOVER, IDB_HELP_DISABLED, IDB_MASK_HELP, 3,
+         L"Help", L"帮助", L"Help", L"帮助"},
     };
     for (const ButtonSkin &skin : kSkins)
     {
         CSkinButton &button = this->*skin.pButton;
         button.SetTipText(m_bEnglish ? skin.pszEnglish : skin.pszChinese);
+        // A dotted focus rectangle inside the face shows where the keyboard is.
         button.ApplySkin(skin.nNormal, skin.nDown, skin.nHover, skin.nDisabled, 0, skin.nMask, CSkinButton::kDrawNormal,
-                         0, 0);
+                         0, skin.nFocusMargin);
+        button.SetAccessibleName(m_bEnglish ? skin.pszLabelEnglish : skin.pszLabelChinese);
     }
 }
 
@@ -147,7 +222,7 @@ void CBrivelleDlg::ApplyLabels()
     };
     static const Label kLabels[] = {
         {IDC_GROUP_TIME, L"Display Time", L"时间设置"},
-        {IDC_RADIO_FPS, L"FPS(Frames Per Second)", L"FPS(每秒钟的桢数)"},
+        {IDC_RADIO_FPS, L"FPS(Frames Per Second)", L"FPS(每秒钟的帧数)"},
         {IDC_RADIO_DELAY, L"Delay time(Second)", L"间隔时间(秒)"},
         {IDC_GROUP_SIZE, L"Image size", L"图片的大小"},
         {IDC_LABEL_WIDTH, L"Width", L"宽度"},
@@ -162,6 +237,19 @@ void CBrivelleDlg::OnOK()
 {
 }
 
+void CBrivelleDlg::OnCancel()
+{
+    if (ListWouldBeLost() &&
+        ShowMessageBox(UiString(UiText::QuitQuestion, m_bEnglish), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    CDialog::OnCancel();
+}
+
+bool CBrivelleDlg::ListWouldBeLost() const
+{
+    return !m_model.m_images.empty();
+}
+
 int CBrivelleDlg::ShowMessageBox(const std::wstring &text, UINT nType)
 {
     return m_services.ShowMessageBox(m_hWnd, text, nType);
@@ -172,7 +260,7 @@ void CBrivelleDlg::OnSysCommand(UINT nId, POINT ptScreen)
     static_cast<void>(ptScreen);
     if ((nId & 0xFFF0) == IDM_ABOUTBOX)
     {
-        CAboutDlg about;
+        CAboutDlg about(m_bEnglish);
         about.DoModal();
         return;
     }

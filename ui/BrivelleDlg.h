@@ -12,9 +12,11 @@
 #include "framework/SystemServices.h"
 #include "res/resource.h"
 #include "ui/ImageArea.h"
+#include "ui/UiText.h"
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +49,7 @@ class CBrivelleDlg : public CDialog
     ON_NOTIFY(NM_CLICK, IDC_LIST_IMAGES, OnListClick, NMITEMACTIVATE)
     ON_NOTIFY(LVN_KEYDOWN, IDC_LIST_IMAGES, OnListKeyDown, NMLVKEYDOWN)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_IMAGES, OnListItemChanged, NMLISTVIEW)
+    ON_CONTROL(EN_CHANGE, IDC_EDIT_URL, OnUrlChange)
     END_MSG_MAP()
 
   public:
@@ -71,6 +74,9 @@ class CBrivelleDlg : public CDialog
     BOOL OnInitDialog() override;
     // Enter and IDOK do nothing: the dialog ends only through IDCANCEL.
     void OnOK() override;
+    // Escape, the close box, Alt+F4, Close in the system menu: with slides in the list the user is
+    // asked first.
+    void OnCancel() override;
     int ShowMessageBox(const std::wstring &text, UINT nType) override;
 
     void OnSysCommand(UINT nId, POINT ptScreen);
@@ -90,6 +96,7 @@ class CBrivelleDlg : public CDialog
     LRESULT OnListClick(NMITEMACTIVATE &notify);
     LRESULT OnListKeyDown(NMLVKEYDOWN &notify);
     LRESULT OnListItemChanged(NMLISTVIEW &notify);
+    void OnUrlChange();
 
     // The movie.
     void OnMakeMovie();
@@ -104,8 +111,8 @@ class CBrivelleDlg : public CDialog
     {
         return 16 + (16 + 96) * nItem;
     }
-    // Moves items back to their place in the row when the list has arranged them otherwise.
-    void PlaceItems();
+    // Puts every item in its place in the row and fits the list's scroll range to them.
+    void LayOutList();
     void ShowImageArea();
 
     ISystemServices &m_services;
@@ -113,6 +120,7 @@ class CBrivelleDlg : public CDialog
     CListCtrl m_list;
     CImageArea m_imageArea;
     CFont m_fontUrl;
+    CFont m_fontDialog;
     HICON m_hAppIcon = nullptr;
     std::vector<std::wstring> m_tempFrameFiles;
     CImageList m_imageList;
@@ -127,6 +135,14 @@ class CBrivelleDlg : public CDialog
     CSkinButton m_btnMake;
     CSkinButton m_btnHelp;
     std::unique_ptr<CShockwaveflash1> m_pFlash;
+    // The slide whose address the URL box shows (-1: none), and whether the user edited the box since
+    // it was filled.
+    int m_nUrlSlide = -1;
+    bool m_bUrlEdited = false;
+    // Inside ChangeSlides: the list's notifications come from the command itself.
+    bool m_bChangingSlides = false;
+    // The folder the last added pictures came from; the Open dialog starts there.
+    std::wstring m_strLastFolder;
 
   private:
     void AppendAboutItem();
@@ -135,14 +151,32 @@ class CBrivelleDlg : public CDialog
     // One spin click: refresh from the controls, step by the sign of nDelta, show the members again.
     void StepTiming(int &nValue, int nDelta);
     void DeleteTempFrameFiles();
+    // The rule of every command that changes the current slide or the slides under it: the URL box is
+    // committed to the slide it was showing, change() runs, and when it reports a change a running
+    // preview closes and the list and the image area show the current slide; at the end the URL box
+    // shows the current slide's address ("http://" for none).
+    void ChangeSlides(const std::function<bool()> &change);
+    bool AddImages();
+    bool DeleteCurrent();
+    bool MoveCurrent(bool bLeft);
+    // Makes slide nSlide current when it is another slide.
+    void SelectSlide(int nSlide);
+    // Stores an edit of the URL box into the slide the box was showing.
     void CommitUrlEdit();
+    // Shows the current slide's address in the URL box and notes which slide that is.
     void ShowSlideUrl();
     // Gives the slide's item the selected and focused state.
     void SelectItem(int nItem);
-    void MoveCurrent(bool bLeft);
+    // True when ending the program would lose the slide list: it holds slides. (Once lists can be saved,
+    // only when it changed since it was saved or opened.)
+    bool ListWouldBeLost() const;
     // Exchanges two thumbnails by drawing both and putting them back.
     void SwapThumbnails(int nFirst, int nSecond);
     void EnableListButtons(bool bEnable);
     // Tells the user what went wrong in a run that wrote a movie or refused to.
     void ReportBuildProblems(const BuildReport &report, const std::wstring &outputPath);
+    // "The movie was not made: " and why.
+    void ShowNotMade(const std::wstring &reason);
+    // Gives the dialog's controls a font with Chinese characters whose digits stay readable.
+    void ApplyChineseFont();
 };

@@ -12,7 +12,6 @@
 
 namespace
 {
-const wchar_t kSwfFilter[] = L"SWF File|*.swf|";
 // Save As: ask before replacing a file, no read-only box.
 constexpr DWORD kSaveOptions = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
 const wchar_t kTempMovieName[] = L"ftmptest0.swf";
@@ -22,6 +21,7 @@ constexpr size_t kMaxNamedFiles = 10;
 // The buttons that change the slide list, disabled while a movie is built.
 const int kListButtons[] = {IDC_BTN_DELETE, IDC_BTN_ADD, IDC_BTN_LEFT, IDC_BTN_RIGHT, IDC_BTN_REMOVEALL};
 
+// An engine's reason as the end of a sentence.
 std::wstring Sentence(const std::string &reason)
 {
     std::wstring text = WideFromUtf8(reason);
@@ -49,14 +49,17 @@ int CBrivelleDlg::BuildMovie()
 {
     try
     {
-        UpdateData(true);
+        // A refused setting has been shown to the user already; the run ends there.
+        if (!UpdateData(true))
+            return 0;
         if (m_model.m_images.empty())
         {
-            ShowMessageBox(L"Please add image files to list", MB_OK | MB_ICONWARNING);
+            ShowMessageBox(UiString(UiText::AddImagesFirst, m_bEnglish), MB_OK | MB_ICONWARNING);
             return 0;
         }
         std::wstring outputPath;
-        if (!m_services.ShowSaveFileDialog(m_hWnd, kSwfFilter, L"swf", kSaveOptions, outputPath))
+        if (!m_services.ShowSaveFileDialog(m_hWnd, UiString(UiText::SwfFilter, m_bEnglish), L"swf", kSaveOptions,
+                                           outputPath))
             return 0;
 
         BuildJob job;
@@ -70,8 +73,7 @@ int CBrivelleDlg::BuildMovie()
         const std::wstring tempFolder = FolderOf(m_services.TempFolder());
         if (tempFolder.empty())
         {
-            ShowMessageBox(L"The movie was not made: the temporary folder cannot be determined.",
-                           MB_OK | MB_ICONWARNING);
+            ShowNotMade(UiString(UiText::NoTempFolder, m_bEnglish));
             return 0;
         }
         const std::wstring tempMovie = tempFolder + kTempMovieName;
@@ -82,7 +84,7 @@ int CBrivelleDlg::BuildMovie()
         if (report.nResult == 0)
         {
             // Refused settings or a movie that could not be written: nothing was made.
-            ShowMessageBox(L"The movie was not made: " + Sentence(report.strError), MB_OK | MB_ICONWARNING);
+            ShowNotMade(Sentence(report.strError));
             return 0;
         }
         ShowPreview(tempMovie);
@@ -91,32 +93,38 @@ int CBrivelleDlg::BuildMovie()
     }
     catch (const std::bad_alloc &)
     {
-        ShowMessageBox(L"The movie was not made: not enough memory.", MB_OK | MB_ICONWARNING);
+        ShowNotMade(UiString(UiText::NotEnoughMemory, m_bEnglish));
     }
     catch (const std::exception &e)
     {
-        ShowMessageBox(L"The movie was not made: " + Sentence(e.what()), MB_OK | MB_ICONWARNING);
+        ShowNotMade(Sentence(e.what()));
     }
     return 0;
+}
+
+void CBrivelleDlg::ShowNotMade(const std::wstring &reason)
+{
+    ShowMessageBox(FormatUiText(UiText::MovieNotMade, m_bEnglish, {reason}), MB_OK | MB_ICONWARNING);
 }
 
 void CBrivelleDlg::ReportBuildProblems(const BuildReport &report, const std::wstring &outputPath)
 {
     if (!report.unreadable.empty())
     {
-        std::wstring text = L"These files could not be read; their slides show a blank picture:\n";
+        std::wstring text = UiString(UiText::UnreadableFiles, m_bEnglish);
         for (size_t i = 0; i < report.unreadable.size() && i < kMaxNamedFiles; ++i)
             text += L"\n" + WideFromUtf8(report.unreadable[i].strPath);
         if (report.unreadable.size() > kMaxNamedFiles)
-            text += L"\n... and " + std::to_wstring(report.unreadable.size() - kMaxNamedFiles) + L" more";
+            text +=
+                FormatUiText(UiText::AndMore, m_bEnglish, {std::to_wstring(report.unreadable.size() - kMaxNamedFiles)});
         ShowMessageBox(text, MB_OK | MB_ICONWARNING);
     }
     if (report.bCopyFailed)
     {
-        std::wstring text = L"The movie could not be saved as " + outputPath;
+        std::wstring text = FormatUiText(UiText::CopyFailed, m_bEnglish, {outputPath});
         if (!report.strCopyError.empty())
             text += L" (" + WideFromUtf8(report.strCopyError) + L")";
-        text += L".\nThe preview shows it from the temporary folder.";
+        text += UiString(UiText::CopyFailedPreview, m_bEnglish);
         ShowMessageBox(text, MB_OK | MB_ICONWARNING);
     }
 }

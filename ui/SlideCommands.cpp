@@ -1,4 +1,5 @@
-// CBrivelleDlg: the slide list commands: add, delete, move, remove all, and the list's click and keys.
+// CBrivelleDlg: the slide list commands: add, delete, move, remove all, the list's selection, click and
+// keys, and the rule they all share for the URL box, the list and the image area.
 #include "ui/BrivelleDlg.h"
 
 #include "base/Path.h"
@@ -10,29 +11,28 @@
 
 namespace
 {
-// The Open dialog's filter, its options (multiple selection, no read-only box, overwrite prompt) and
-// its name buffer: 1024 names of up to 260 characters with their terminators, and one more.
-const wchar_t kImageFilter[] =
-    L"Image file (*.bmp;*.jpg;*.gif;*.tif;*.png)|*.bmp;*.jpg;*.gif;*.tif;*.png|all Files (*.*)|*.*||";
+// The Open dialog's options (multiple selection, no read-only box, overwrite prompt) and its name
+// buffer: 1024 names of up to 260 characters with their terminators, and one more.
 constexpr DWORD kOpenOptions = OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 constexpr size_t kOpenBufferChars = 267265;
 
-std::wstring Lower(std::wstring text)
+// The extension of a file name or path (the text after its last dot, when that dot is in the file
+// name), in lower case; empty when there is none.
+std::wstring ExtensionOf(const std::wstring &path)
 {
-    for (wchar_t &c : text)
+    const size_t nDot = path.find_last_of(L'.');
+    const size_t nSlash = path.find_last_of(L"\\/");
+    if (nDot == std::wstring::npos || (nSlash != std::wstring::npos && nDot < nSlash))
+        return std::wstring();
+    std::wstring extension = path.substr(nDot + 1);
+    for (wchar_t &c : extension)
         c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
-
-// The last four characters of a file name, in lower case; empty for shorter names.
-std::wstring ExtensionOf(const std::wstring &fileName)
-{
-    return fileName.size() < 4 ? std::wstring() : Lower(fileName.substr(fileName.size() - 4));
+    return extension;
 }
 
 bool IsAcceptedExtension(const std::wstring &extension)
 {
-    for (const wchar_t *pszAccepted : {L".bmp", L".jpg", L".gif", L".tif", L".png"})
+    for (const wchar_t *pszAccepted : {L"bmp", L"jpg", L"jpeg", L"jpe", L"gif", L"tif", L"tiff", L"png"})
     {
         if (extension == pszAccepted)
             return true;
@@ -41,16 +41,51 @@ bool IsAcceptedExtension(const std::wstring &extension)
 }
 } // namespace
 
+void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
+{
+    if (m_bChangingSlides)
+        return;
+    m_bChangingSlides = true;
+    CommitUrlEdit();
+    const bool bChanged = change();
+    if (bChanged)
+    {
+        // A preview of the list as it was would be stale.
+        ShowImageArea();
+        if (m_model.HasCurrent())
+            SelectItem(m_model.m_nCurSel);
+        LayOutList();
+        if (m_model.HasCurrent())
+        {
+            m_list.EnsureVisible(m_model.m_nCurSel, false);
+            DrawCurrentImage();
+        }
+        else
+        {
+            ClearImageArea();
+        }
+    }
+    ShowSlideUrl();
+    m_bChangingSlides = false;
+}
+
 void CBrivelleDlg::CommitUrlEdit()
 {
-    m_model.CommitUrlEdit(GetDlgItemText(IDC_EDIT_URL));
+    m_model.CommitUrlEdit(m_nUrlSlide, GetDlgItemText(IDC_EDIT_URL), m_bUrlEdited);
+    m_bUrlEdited = false;
 }
 
 void CBrivelleDlg::ShowSlideUrl()
 {
-    std::wstring text;
-    if (m_model.ShowSlideUrl(text))
-        SetDlgItemText(IDC_EDIT_URL, text);
+    SetDlgItemText(IDC_EDIT_URL, m_model.UrlEditText());
+    m_nUrlSlide = m_model.HasCurrent() ? m_model.m_nCurSel : -1;
+    // Filling the box is not an edit.
+    m_bUrlEdited = false;
+}
+
+void CBrivelleDlg::OnUrlChange()
+{
+    m_bUrlEdited = true;
 }
 
 void CBrivelleDlg::SelectItem(int nItem)
@@ -60,6 +95,11 @@ void CBrivelleDlg::SelectItem(int nItem)
 
 void CBrivelleDlg::OnAddImages()
 {
+    ChangeSlides([this] { return AddImages(); });
+}
+
+bool CBrivelleDlg::AddImages()
+{
     const std::wstring tempFolder = FolderOf(m_services.TempFolder());
     const size_t nOldCount = m_model.m_images.size();
 
@@ -68,16 +108,19 @@ void CBrivelleDlg::OnAddImages()
 
     std::vector<std::wstring> paths;
     HWND hOwner = AfxGetMainWnd() != nullptr ? AfxGetMainWnd()->m_hWnd : m_hWnd;
-    if (m_services.ShowOpenFileDialog(hOwner, kImageFilter, kOpenOptions, kOpenBufferChars, paths))
+    if (m_services.ShowOpenFileDialog(hOwner, UiString(UiText::ImageFilter, m_bEnglish), kOpenOptions, kOpenBufferChars,
+                                      m_strLastFolder, paths))
     {
         for (const std::wstring &path : paths)
         {
             const std::wstring folder = FolderOf(path);
             const std::wstring fileName = FileNameOf(path);
             const std::wstring extension = ExtensionOf(fileName);
+            if (!folder.empty())
+                m_strLastFolder = folder;
             if (!IsAcceptedExtension(extension))
                 continue;
-            if (extension != L".gif")
+            if (extension != L"gif")
             {
                 m_model.m_images.push_back(ImageItem{folder, fileName, std::wstring()});
                 continue;
@@ -100,41 +143,42 @@ void CBrivelleDlg::OnAddImages()
         m_list.Invalidate();
     }
 
-    if (m_model.m_images.size() > nOldCount)
-    {
-        m_model.m_nCurSel = static_cast<int>(nOldCount);
-        SelectItem(m_model.m_nCurSel);
-        // The first focused item makes Wine's list measure its items and arrange them in its own
-        // grid; the row of thumbnails is put back in place.
-        PlaceItems();
-        m_list.EnsureVisible(m_model.m_nCurSel, true);
-        DrawCurrentImage();
-        m_list.SetFocus();
-        // The Open dialog may have moved the process's current directory.
-        if (nDirectoryLength > 0 && nDirectoryLength < 256)
-            ::SetCurrentDirectoryW(savedDirectory);
-    }
+    if (m_model.m_images.size() == nOldCount)
+        return false;
+    m_model.m_nCurSel = static_cast<int>(nOldCount);
+    m_list.SetFocus();
+    // The Open dialog may have moved the process's current directory.
+    if (nDirectoryLength > 0 && nDirectoryLength < 256)
+        ::SetCurrentDirectoryW(savedDirectory);
+    return true;
 }
 
-void CBrivelleDlg::PlaceItems()
+void CBrivelleDlg::LayOutList()
 {
+    // The first paint of a list that was empty arranges its items in the list's own grid (Wine): let it
+    // happen now, before the row is laid out.
+    ::UpdateWindow(m_list.m_hWnd);
+    m_list.SetRedraw(false);
+    // Item positions are taken relative to the visible part of the list, so they are set with the list
+    // scrolled back to its start; otherwise every scrolled layout would shift the row.
+    m_list.Scroll(-m_list.GetScrollPos(SB_HORZ), -m_list.GetScrollPos(SB_VERT));
     for (int i = 0; i < m_list.GetItemCount(); ++i)
-    {
-        POINT pt{};
-        m_list.GetItemPosition(i, pt);
-        if (pt.x != ItemLeft(i))
-        {
-            pt.x = ItemLeft(i);
-            m_list.SetItemPosition(i, pt);
-        }
-    }
+        m_list.SetItemPosition(i, POINT{ItemLeft(i), 0});
+    // Drawing again makes the list measure its items anew: the scroll range ends at the last one.
+    m_list.SetRedraw(true);
+    m_list.Invalidate();
 }
 
 void CBrivelleDlg::OnDeleteImage()
 {
+    ChangeSlides([this] { return DeleteCurrent(); });
+}
+
+bool CBrivelleDlg::DeleteCurrent()
+{
     const int nCurSel = m_model.m_nCurSel;
-    if (m_list.GetItemCount() == 0 || nCurSel < 0 || nCurSel >= static_cast<int>(m_model.m_images.size()))
-        return;
+    if (m_list.GetItemCount() == 0 || !m_model.HasCurrent())
+        return false;
 
     m_list.SetRedraw(false);
     m_imageList.Remove(nCurSel);
@@ -148,50 +192,39 @@ void CBrivelleDlg::OnDeleteImage()
         InsertSlideItem(static_cast<int>(i));
 
     const int nRemaining = static_cast<int>(m_model.m_images.size());
-    if (nRemaining == 0)
-    {
-        m_list.SetRedraw(true);
-        m_list.Invalidate();
-        ClearImageArea();
-        return;
-    }
-    if (m_model.m_nCurSel >= nRemaining - 1)
+    if (nRemaining > 0 && m_model.m_nCurSel >= nRemaining - 1)
         m_model.m_nCurSel = 0;
-    SelectItem(m_model.m_nCurSel);
-    m_list.EnsureVisible(m_model.m_nCurSel, true);
-    DrawCurrentImage();
     m_list.SetRedraw(true);
     m_list.Invalidate();
+    return true;
 }
 
 void CBrivelleDlg::OnMoveLeft()
 {
-    MoveCurrent(true);
+    ChangeSlides([this] { return MoveCurrent(true); });
 }
 
 void CBrivelleDlg::OnMoveRight()
 {
-    MoveCurrent(false);
+    ChangeSlides([this] { return MoveCurrent(false); });
 }
 
-void CBrivelleDlg::MoveCurrent(bool bLeft)
+bool CBrivelleDlg::MoveCurrent(bool bLeft)
 {
     const int k = m_model.m_nCurSel;
     const int n = static_cast<int>(m_model.m_images.size());
     if (k < 0 || k >= n)
-        return;
+        return false;
     // The ends wrap: the first slide moves left onto the last, the last right onto the first.
     int t = 0;
     if (bLeft)
         t = k >= 1 ? k - 1 : n - 1;
     else
         t = k < n - 1 ? k + 1 : 0;
+    if (t == k)
+        return false;
 
     SwapThumbnails(t, k);
-    m_list.SetRedraw(true);
-    SelectItem(k);
-    SelectItem(t);
-    m_list.EnsureVisible(t, true);
     std::vector<ImageItem> &images = m_model.m_images;
     m_list.SetItemText(k, 0, images[static_cast<size_t>(t)].strFileName);
     m_list.SetItemText(t, 0, images[static_cast<size_t>(k)].strFileName);
@@ -201,20 +234,37 @@ void CBrivelleDlg::MoveCurrent(bool bLeft)
     m_list.Invalidate();
 
     m_model.m_nCurSel = t;
-    DrawCurrentImage();
     m_list.SetFocus();
+    return true;
 }
 
 void CBrivelleDlg::OnRemoveAll()
 {
-    m_list.SetRedraw(false);
-    m_imageList.Remove(-1);
-    if (m_list.GetItemCount() > 0)
-        m_list.DeleteAllItems();
-    m_model.m_images.clear();
-    m_list.SetRedraw(true);
-    m_list.Invalidate();
-    ClearImageArea();
+    const size_t nSlides = m_model.m_images.size();
+    if (nSlides > 0 && ShowMessageBox(FormatUiText(UiText::RemoveAllQuestion, m_bEnglish, {std::to_wstring(nSlides)}),
+                                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    ChangeSlides([this] {
+        const bool bHadSlides = !m_model.m_images.empty();
+        m_list.SetRedraw(false);
+        m_imageList.Remove(-1);
+        if (m_list.GetItemCount() > 0)
+            m_list.DeleteAllItems();
+        m_model.m_images.clear();
+        m_list.SetRedraw(true);
+        m_list.Invalidate();
+        return bHadSlides;
+    });
+}
+
+void CBrivelleDlg::SelectSlide(int nSlide)
+{
+    if (!m_model.IsSlide(nSlide) || nSlide == m_model.m_nCurSel)
+        return;
+    ChangeSlides([this, nSlide] {
+        m_model.m_nCurSel = nSlide;
+        return true;
+    });
 }
 
 LRESULT CBrivelleDlg::OnListClick(NMITEMACTIVATE &notify)
@@ -222,48 +272,31 @@ LRESULT CBrivelleDlg::OnListClick(NMITEMACTIVATE &notify)
     ShowImageArea();
     LVHITTESTINFO info{};
     info.pt = notify.ptAction;
-    const int nItem = m_list.SubItemHitTest(info);
-    if (nItem >= 0 && nItem < static_cast<int>(m_model.m_images.size()) && nItem != m_model.m_nCurSel)
-    {
-        CommitUrlEdit();
-        m_model.m_nCurSel = nItem;
-        DrawCurrentImage();
-        ShowSlideUrl();
-    }
+    SelectSlide(m_list.SubItemHitTest(info));
+    // A click beside the items clears the list's selection; the current slide keeps its highlight.
+    if (m_model.HasCurrent() && m_list.GetNextItem(-1, LVNI_SELECTED) < 0)
+        SelectItem(m_model.m_nCurSel);
     return 0;
 }
 
 LRESULT CBrivelleDlg::OnListKeyDown(NMLVKEYDOWN &notify)
 {
     ShowImageArea();
-    if (notify.wVKey == VK_LEFT || notify.wVKey == VK_RIGHT)
-    {
-        CommitUrlEdit();
-        const int nCount = m_list.GetItemCount();
-        if (nCount == 0)
-            return 0;
-        int nNew = -1;
-        if (notify.wVKey == VK_LEFT && m_model.m_nCurSel > 0)
-            nNew = m_model.m_nCurSel - 1;
-        else if (notify.wVKey == VK_RIGHT && m_model.m_nCurSel < nCount - 1)
-            nNew = m_model.m_nCurSel + 1;
-        if (nNew >= 0 && nNew < static_cast<int>(m_model.m_images.size()))
-        {
-            m_model.m_nCurSel = nNew;
-            DrawCurrentImage();
-        }
-        ShowSlideUrl();
-    }
-    else if (notify.wVKey == VK_DELETE)
-    {
+    // The arrows, Home, End and the page keys move the list's selection after this notification, and
+    // the selection change makes the slide current; at either end of the row the arrows do nothing.
+    if (notify.wVKey == VK_DELETE)
         OnDeleteImage();
-    }
     return 0;
 }
 
 LRESULT CBrivelleDlg::OnListItemChanged(NMLISTVIEW &notify)
 {
-    static_cast<void>(notify);
+    // Home, End, Page Up/Down, type-ahead, clicks: whatever selected an item makes it current. Changes
+    // a command makes to the list are its own.
+    const bool bNewlySelected = (notify.uChanged & LVIF_STATE) != 0 && (notify.uNewState & LVIS_SELECTED) != 0 &&
+                                (notify.uOldState & LVIS_SELECTED) == 0;
+    if (bNewlySelected && !m_bChangingSlides)
+        SelectSlide(notify.iItem);
     return 0;
 }
 
@@ -272,7 +305,7 @@ void CBrivelleDlg::DeleteTempFrameFiles()
     std::vector<std::wstring> frames;
     for (const std::wstring &path : m_tempFrameFiles)
     {
-        if (ExtensionOf(path) == L".gif" && FileExists(path))
+        if (ExtensionOf(path) == L"gif" && FileExists(path))
             frames.push_back(path);
     }
     // Deletes the files, and each frame folder once its last file is gone.

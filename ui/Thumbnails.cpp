@@ -13,6 +13,8 @@ using namespace Gdiplus::DllExports;
 
 constexpr int kThumbWidth = 96;
 constexpr int kThumbHeight = 72;
+// Transparent parts of a picture show the movie's background, white, wherever the picture is drawn.
+constexpr Gdiplus::ARGB kOpaqueWhite = 0xFFFFFFFF;
 
 // Owns one GDI+ image.
 class CGdipImage
@@ -48,7 +50,7 @@ class CGdipImage
     Gdiplus::GpImage *m_pImage = nullptr;
 };
 
-// A 96 x 72 thumbnail of the file with background 0 (transparent parts come out black), or null.
+// A 96 x 72 thumbnail of the file, composed over white, or null.
 HBITMAP MakeThumbnailBitmap(const std::wstring &path)
 {
     CGdipImage picture;
@@ -60,7 +62,7 @@ HBITMAP MakeThumbnailBitmap(const std::wstring &path)
         thumbnail.Get() == nullptr)
         return nullptr;
     HBITMAP hBitmap = nullptr;
-    if (GdipCreateHBITMAPFromBitmap(thumbnail.GetBitmap(), &hBitmap, 0) != Gdiplus::Ok)
+    if (GdipCreateHBITMAPFromBitmap(thumbnail.GetBitmap(), &hBitmap, kOpaqueWhite) != Gdiplus::Ok)
         return nullptr;
     return hBitmap;
 }
@@ -110,11 +112,8 @@ void CBrivelleDlg::AddThumbnail(int nSlide)
 
 void CBrivelleDlg::InsertSlideItem(int nSlide)
 {
+    // LayOutList puts it in its place in the row once the command has changed the list.
     m_list.InsertItem(nSlide, m_model.m_images[static_cast<size_t>(nSlide)].strFileName, nSlide);
-    POINT pt{};
-    m_list.GetItemPosition(nSlide, pt);
-    pt.x = ItemLeft(nSlide);
-    m_list.SetItemPosition(nSlide, pt);
 }
 
 void CBrivelleDlg::SwapThumbnails(int nFirst, int nSecond)
@@ -152,14 +151,25 @@ void CBrivelleDlg::DrawCurrentImage()
         return;
     }
     const RECT rc = m_imageArea.GetClientRect();
+    const int nWidth = rc.right - rc.left;
+    const int nHeight = rc.bottom - rc.top;
     CWindowDC dc(m_imageArea.m_hWnd);
     if (!dc)
         return;
-    Gdiplus::GpGraphics *pGraphics = nullptr;
-    if (GdipCreateFromHDC(dc.Get(), &pGraphics) != Gdiplus::Ok || pGraphics == nullptr)
+    // Composed off screen over white, as the movie shows it, then copied at once: transparent parts
+    // never show the slide drawn before.
+    CMemoryDC canvas(::CreateCompatibleDC(dc.Get()));
+    CBitmapHandle bitmap(::CreateCompatibleBitmap(dc.Get(), nWidth, nHeight));
+    if (!canvas || !bitmap)
         return;
-    GdipDrawImageRectI(pGraphics, picture.Get(), 0, 0, rc.right - rc.left, rc.bottom - rc.top);
+    CSelectObject selected(canvas.Get(), bitmap.Get());
+    ::FillRect(canvas.Get(), &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    Gdiplus::GpGraphics *pGraphics = nullptr;
+    if (GdipCreateFromHDC(canvas.Get(), &pGraphics) != Gdiplus::Ok || pGraphics == nullptr)
+        return;
+    GdipDrawImageRectI(pGraphics, picture.Get(), 0, 0, nWidth, nHeight);
     GdipDeleteGraphics(pGraphics);
+    ::BitBlt(dc.Get(), 0, 0, nWidth, nHeight, canvas.Get(), 0, 0, SRCCOPY);
 }
 
 void CBrivelleDlg::ClearImageArea()

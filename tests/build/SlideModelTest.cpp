@@ -1,6 +1,6 @@
 // Address rules between the URL box and the slides, and the checks that guard a version-3 movie.
-#include "build/MovieBuilder.h"
 #include "build/SlideModel.h"
+#include "build/MovieBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,50 +28,41 @@ TEST(SlideModelTest, DefaultsAreTheDesignsStartingValues)
     EXPECT_TRUE(model.m_images.empty());
 }
 
-TEST(SlideModelTest, CommitKeepsAnAddressThatTheBoxCannotRemove)
+TEST(SlideModelTest, OnlyAnEditedBoxChangesTheAddressOfTheSlideItShowed)
 {
     struct Case
     {
         const wchar_t *typed;
+        bool bEdited;
+        int nSlide;
         const wchar_t *expected;
     } cases[] = {
-        {L"", L"http://old"},                 // cleared box
-        {L"http://", L"http://old"},          // bare scheme
-        {L"HTTP://", L"http://old"},          // in any letter case
-        {L"hTtP://", L"http://old"},
-        {L"x", L"x"},                         // one character is stored
-        {L"example.com", L"example.com"},     // no scheme: stored as typed
-        {L"http://new", L"http://new"},
-        {L"http:// ", L"http:// "},           // not the bare scheme
+        {L"", true, 1, L""},            // an emptied box removes the address
+        {L"http://", true, 1, L""},     // so does the bare scheme
+        {L"hTtP://", true, 1, L""},     // in any letter case
+        {L"", false, 1, L"http://old"}, // a box the user did not touch changes nothing
+        {L"http://new", false, 1, L"http://old"},
+        {L"x", true, 1, L"x"},                     // one character is stored
+        {L"example.com", true, 1, L"example.com"}, // no scheme: stored as typed
+        {L"http:// ", true, 1, L"http:// "},       // not the bare scheme
+        {L"http://new", true, -1, L"http://old"},  // the box showed no slide
+        {L"http://new", true, 3, L"http://old"},   // nor one past the end
     };
     for (const Case &c : cases)
     {
-        SCOPED_TRACE(testing::Message() << "typed '" << std::string(c.typed, c.typed + wcslen(c.typed)) << "'");
+        SCOPED_TRACE(testing::Message() << "typed '" << std::string(c.typed, c.typed + wcslen(c.typed)) << "' edited "
+                                        << c.bEdited << " slide " << c.nSlide);
         CSlideModel model = ModelWithSlides(3);
-        model.m_nCurSel = 1;
+        model.m_nCurSel = 2;
         model.m_images[1].strUrl = L"http://old";
-        model.CommitUrlEdit(c.typed);
+        model.CommitUrlEdit(c.nSlide, c.typed, c.bEdited);
         EXPECT_EQ(model.m_images[1].strUrl, c.expected);
         EXPECT_TRUE(model.m_images[0].strUrl.empty());
-        EXPECT_TRUE(model.m_images[2].strUrl.empty());
+        EXPECT_TRUE(model.m_images[2].strUrl.empty()) << "the current slide is not the one the box showed";
     }
 }
 
-TEST(SlideModelTest, CommitOnAnEmptyOrStaleListWritesNothing)
-{
-    CSlideModel model;
-    model.CommitUrlEdit(L"http://a");
-    EXPECT_TRUE(model.m_images.empty());
-
-    // After remove-all the index may be stale; a later list shorter than it must not be written past.
-    model = ModelWithSlides(2);
-    model.m_nCurSel = 5;
-    model.CommitUrlEdit(L"http://a");
-    EXPECT_TRUE(model.m_images[0].strUrl.empty());
-    EXPECT_TRUE(model.m_images[1].strUrl.empty());
-}
-
-TEST(SlideModelTest, ShowSlideUrlShowsTheSchemeForAddressesUnderTwoCharacters)
+TEST(SlideModelTest, TheBoxShowsTheSchemeForAddressesUnderTwoCharactersAndForNoSlide)
 {
     struct Case
     {
@@ -82,14 +73,13 @@ TEST(SlideModelTest, ShowSlideUrlShowsTheSchemeForAddressesUnderTwoCharacters)
     {
         CSlideModel model = ModelWithSlides(1);
         model.m_images[0].strUrl = c.stored;
-        std::wstring text = L"untouched";
-        ASSERT_TRUE(model.ShowSlideUrl(text));
-        EXPECT_EQ(text, c.shown);
+        EXPECT_EQ(model.UrlEditText(), c.shown);
     }
-    CSlideModel empty;
-    std::wstring text = L"untouched";
-    EXPECT_FALSE(empty.ShowSlideUrl(text));
-    EXPECT_EQ(text, L"untouched");
+    CSlideModel stale = ModelWithSlides(2);
+    stale.m_images[1].strUrl = L"http://b";
+    stale.m_nCurSel = 5;
+    EXPECT_EQ(stale.UrlEditText(), L"http://");
+    EXPECT_EQ(CSlideModel().UrlEditText(), L"http://");
 }
 
 // The same table runs in the Linux build (libidn2) and the Windows build (IdnToAscii): both must write

@@ -31,12 +31,22 @@ const ButtonTexts kTooltips[] = {
     {IDC_BTN_LEFT, L"Left move", L"左移图片"},
     {IDC_BTN_RIGHT, L"Right move", L"右移图片"},
     {IDC_BTN_REMOVEALL, L"Remove All", L"清空所有图片"},
-    {IDC_BTN_MAKE, L"Make a flash animation file(.swf)", L"制做flash动画文件(.swf)"},
+    {IDC_BTN_MAKE, L"Make a flash animation file(.swf)", L"制作flash动画文件(.swf)"},
+    {IDC_BTN_HELP, L"Help", L"帮助"},
+};
+// What screen readers announce: each skin button's window text.
+const ButtonTexts kButtonNames[] = {
+    {IDC_BTN_ADD, L"Add", L"添加"},
+    {IDC_BTN_DELETE, L"Delete", L"删除"},
+    {IDC_BTN_LEFT, L"Move left", L"左移"},
+    {IDC_BTN_RIGHT, L"Move right", L"右移"},
+    {IDC_BTN_REMOVEALL, L"Remove all", L"清空"},
+    {IDC_BTN_MAKE, L"Make", L"制作"},
     {IDC_BTN_HELP, L"Help", L"帮助"},
 };
 const ButtonTexts kLabels[] = {
     {IDC_GROUP_TIME, L"Display Time", L"时间设置"},
-    {IDC_RADIO_FPS, L"FPS(Frames Per Second)", L"FPS(每秒钟的桢数)"},
+    {IDC_RADIO_FPS, L"FPS(Frames Per Second)", L"FPS(每秒钟的帧数)"},
     {IDC_RADIO_DELAY, L"Delay time(Second)", L"间隔时间(秒)"},
     {IDC_GROUP_SIZE, L"Image size", L"图片的大小"},
     {IDC_LABEL_WIDTH, L"Width", L"宽度"},
@@ -57,6 +67,15 @@ void ExpectTexts(const CWnd &dlg, bool bChinese)
         SCOPED_TRACE(tip.nId);
         EXPECT_EQ(bChinese ? tip.pszChinese : tip.pszEnglish, TooltipTextOf(dlg.GetDlgItem(tip.nId)));
     }
+    for (const ButtonTexts &name : kButtonNames)
+    {
+        SCOPED_TRACE(name.nId);
+        EXPECT_EQ(bChinese ? name.pszChinese : name.pszEnglish, WindowText(dlg.GetDlgItem(name.nId)));
+    }
+    HMENU hSystemMenu = ::GetSystemMenu(dlg.m_hWnd, FALSE);
+    wchar_t aboutItem[64] = {};
+    ::GetMenuStringW(hSystemMenu, IDM_ABOUTBOX, aboutItem, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(bChinese ? L"关于 Brivelle(&A)..." : L"&About Brivelle...", aboutItem);
     EXPECT_EQ(L"Brivelle", dlg.GetWindowText()) << "the caption is not translated";
     EXPECT_EQ(L"http://", dlg.GetDlgItemText(IDC_EDIT_URL));
 }
@@ -217,36 +236,40 @@ TEST_F(BrivelleDlgTest, SkinButtonsTakeTheirMasksSize)
 
 TEST_F(BrivelleDlgTest, SavingTheSettingsValidatesEachBox)
 {
+    const std::wstring side = std::to_wstring(kMaxMovieSize);
+    const std::wstring sizeRange = L"Please enter an integer between 8 and " + side + L".";
     struct Case
     {
         const char *name;
         int nEdit;
-        const wchar_t *text;
+        std::wstring text;
         bool bOk;
         int nStored;
-        const wchar_t *warning;
+        std::wstring warning; // empty: none
+        LANGID langId;
     };
     const Case cases[] = {
-        {"largest width", IDC_EDIT_WIDTH, L"65500", true, 65500, nullptr},
-        {"smallest height", IDC_EDIT_HEIGHT, L"8", true, 8, nullptr},
-        {"digits then letters", IDC_EDIT_WIDTH, L"300abc", true, 300, nullptr},
-        {"blanks and sign", IDC_EDIT_HEIGHT, L"  +640", true, 640, nullptr},
-        {"width too small", IDC_EDIT_WIDTH, L"7", false, 7, L"Please enter an integer between 8 and 65500."},
-        {"height beyond libjpeg", IDC_EDIT_HEIGHT, L"65501", false, 65501,
-         L"Please enter an integer between 8 and 65500."},
-        {"fps zero", IDC_EDIT_FPS, L"0", false, 0, L"Please enter an integer between 1 and 999999."},
-        {"fps largest", IDC_EDIT_FPS, L"999999", true, 999999, nullptr},
+        {"largest width", IDC_EDIT_WIDTH, side, true, kMaxMovieSize, L"", 0x0409},
+        {"smallest height", IDC_EDIT_HEIGHT, L"8", true, 8, L"", 0x0409},
+        {"digits then letters", IDC_EDIT_WIDTH, L"300abc", true, 300, L"", 0x0409},
+        {"blanks and sign", IDC_EDIT_HEIGHT, L"  +640", true, 640, L"", 0x0409},
+        {"width too small", IDC_EDIT_WIDTH, L"7", false, 7, sizeRange, 0x0409},
+        {"height beyond libjpeg", IDC_EDIT_HEIGHT, std::to_wstring(kMaxMovieSize + 1), false, kMaxMovieSize + 1,
+         sizeRange, 0x0409},
+        {"fps zero", IDC_EDIT_FPS, L"0", false, 0, L"Please enter an integer between 1 and 999999.", 0x0409},
+        {"fps largest", IDC_EDIT_FPS, L"999999", true, 999999, L"", 0x0409},
         {"delay too large", IDC_EDIT_DELAY, L"1000000", false, 1000000,
-         L"Please enter an integer between 1 and 999999."},
-        {"letters keep the old value", IDC_EDIT_WIDTH, L"abc", false, 256, L"Please enter an integer."},
-        {"empty box keeps the old value", IDC_EDIT_DELAY, L"", false, 1, L"Please enter an integer."},
-        {"a number beyond int does not wrap", IDC_EDIT_WIDTH, L"4294967560", false, 2147483647,
-         L"Please enter an integer between 8 and 65500."},
+         L"Please enter an integer between 1 and 999999.", 0x0409},
+        {"letters keep the old value", IDC_EDIT_WIDTH, L"abc", false, 256, L"Please enter an integer.", 0x0409},
+        {"empty box keeps the old value", IDC_EDIT_DELAY, L"", false, 1, L"Please enter an integer.", 0x0409},
+        {"a number beyond int does not wrap", IDC_EDIT_WIDTH, L"4294967560", false, 2147483647, sizeRange, 0x0409},
+        {"in Chinese: out of range", IDC_EDIT_FPS, L"0", false, 0, L"请输入 1 到 999999 之间的整数。", 0x0804},
+        {"in Chinese: no number", IDC_EDIT_HEIGHT, L"高", false, 192, L"请输入一个整数。", 0x0804},
     };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.name);
-        Open();
+        Open(c.langId);
         m_services.m_messageBoxes.clear();
         HWND hFocusAtWarning = nullptr;
         m_services.m_onMessageBox = [&](const CFakeSystemServices::MessageBoxCall &) {
@@ -259,7 +282,7 @@ TEST_F(BrivelleDlgTest, SavingTheSettingsValidatesEachBox)
                        : c.nEdit == IDC_EDIT_FPS    ? &m_dlg->Model().m_nFps
                                                     : &m_dlg->Model().m_nDelay;
         EXPECT_EQ(c.nStored, *pMember);
-        if (c.warning == nullptr)
+        if (c.warning.empty())
         {
             EXPECT_TRUE(m_services.m_messageBoxes.empty());
         }
@@ -275,7 +298,7 @@ TEST_F(BrivelleDlgTest, SavingTheSettingsValidatesEachBox)
             ::SendMessageW(Item(c.nEdit), EM_GETSEL, reinterpret_cast<WPARAM>(&nStart),
                            reinterpret_cast<LPARAM>(&nEnd));
             EXPECT_EQ(0u, nStart);
-            EXPECT_EQ(std::wstring(c.text).size(), nEnd) << "with its whole text selected";
+            EXPECT_EQ(c.text.size(), nEnd) << "with its whole text selected";
         }
         m_services.m_onMessageBox = nullptr;
         m_dlg.reset();
@@ -451,41 +474,55 @@ TEST_F(BrivelleDlgTest, TheAboutItemOpensTheAboutBoxModally)
         UINT nCommand;
         bool bOpens;
         std::function<void(HWND)> dismiss;
+        LANGID langId;
+        const wchar_t *caption;
+        const wchar_t *versionWord;
+        const wchar_t *ok;
     };
+    const auto ok = [](HWND hAbout) { ::PostMessageW(hAbout, WM_COMMAND, IDOK, 0); };
     const Case cases[] = {
-        {"OK", IDM_ABOUTBOX, true, [](HWND hAbout) { ::PostMessageW(hAbout, WM_COMMAND, IDOK, 0); }},
+        {"OK", IDM_ABOUTBOX, true, ok, 0x0409, L"About Brivelle", L"Version", L"OK"},
         {"Escape, low bits set", IDM_ABOUTBOX | 0x000F, true,
-         [](HWND hAbout) { ::PostMessageW(::GetDlgItem(hAbout, IDOK), WM_KEYDOWN, VK_ESCAPE, 0x00010001); }},
-        {"close box", IDM_ABOUTBOX, true, [](HWND hAbout) { ::PostMessageW(hAbout, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-        {"another command", IDM_ABOUTBOX + 0x10, false, [](HWND) {}},
+         [](HWND hAbout) { ::PostMessageW(::GetDlgItem(hAbout, IDOK), WM_KEYDOWN, VK_ESCAPE, 0x00010001); }, 0x0409,
+         L"About Brivelle", L"Version", L"OK"},
+        {"close box", IDM_ABOUTBOX, true, [](HWND hAbout) { ::PostMessageW(hAbout, WM_SYSCOMMAND, SC_CLOSE, 0); },
+         0x0409, L"About Brivelle", L"Version", L"OK"},
+        {"in Chinese", IDM_ABOUTBOX, true, ok, 0x0804, L"关于 Brivelle", L"版本", L"确定"},
+        {"another command", IDM_ABOUTBOX + 0x10, false, [](HWND) {}, 0x0409, L"", L"", L""},
     };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.name);
-        Open();
+        Open(c.langId);
+        // Away from the middle of the screen, so that centring over it is not centring on the screen.
+        ::SetWindowPos(m_dlg->m_hWnd, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         std::wstring caption;
         std::wstring firstLine;
+        std::wstring okText;
+        RECT rcAbout{};
         bool bMainEnabled = true;
         CModalWatcher watcher([&] {
             HWND hAbout = FindThreadDialog(m_dlg->m_hWnd);
             if (hAbout == nullptr)
                 return false;
             caption = WindowText(hAbout);
+            okText = WindowText(::GetDlgItem(hAbout, IDOK));
+            ::GetWindowRect(hAbout, &rcAbout);
             bMainEnabled = ::IsWindowEnabled(m_dlg->m_hWnd) != FALSE;
-            HWND hStatic = nullptr;
-            while ((hStatic = ::FindWindowExW(hAbout, hStatic, L"Static", nullptr)) != nullptr)
-            {
-                if (WindowText(hStatic).find(L"Version") != std::wstring::npos)
-                    firstLine = WindowText(hStatic);
-            }
+            firstLine = WindowText(::GetDlgItem(hAbout, IDC_ABOUT_VERSION));
             c.dismiss(hAbout);
             return true;
         });
         m_dlg->SendMessage(WM_SYSCOMMAND, c.nCommand, 0);
         if (c.bOpens)
         {
-            EXPECT_EQ(L"About Brivelle", caption);
-            EXPECT_EQ(L"Brivelle, Version 1.0", firstLine);
+            EXPECT_EQ(c.caption, caption);
+            EXPECT_EQ(std::wstring(L"Brivelle, ") + c.versionWord + L" 1.0", firstLine);
+            EXPECT_EQ(c.ok, okText);
+            RECT rcMain{};
+            ::GetWindowRect(m_dlg->m_hWnd, &rcMain);
+            EXPECT_NEAR((rcMain.left + rcMain.right) / 2, (rcAbout.left + rcAbout.right) / 2, 1) << "centred";
+            EXPECT_NEAR((rcMain.top + rcMain.bottom) / 2, (rcAbout.top + rcAbout.bottom) / 2, 1);
             EXPECT_FALSE(bMainEnabled) << "the main dialog takes no input while the about box is open";
             EXPECT_TRUE(::IsWindowEnabled(m_dlg->m_hWnd));
             EXPECT_EQ(nullptr, FindThreadDialog(m_dlg->m_hWnd)) << "the about box is gone";

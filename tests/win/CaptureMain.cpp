@@ -81,7 +81,8 @@ bool SaveWindowPicture(HWND hWnd, const char *path)
 class CCaptureServices : public CWin32SystemServices
 {
   public:
-    bool ShowOpenFileDialog(HWND, const std::wstring &, DWORD, size_t, std::vector<std::wstring> &paths) override
+    bool ShowOpenFileDialog(HWND, const std::wstring &, DWORD, size_t, const std::wstring &,
+                            std::vector<std::wstring> &paths) override
     {
         paths = m_pictures;
         return true;

@@ -382,7 +382,8 @@ TEST(FileDialogTest, RealOpenDialogReturnsEverySelectedFile)
     std::vector<std::wstring> paths;
     bool bConfirmed = false;
     {
-        // Quoted names are relative to the folder the dialog shows: the current one.
+        // Quoted names are relative to the folder the dialog shows: the one it was asked to start in,
+        // not the current one.
         const std::wstring typed = L"\"a.bmp\" \"b.jpg\"";
         CModalWatcher watcher([&] {
             HWND hDialog = FindThreadDialog(nullptr);
@@ -393,13 +394,9 @@ TEST(FileDialogTest, RealOpenDialogReturnsEverySelectedFile)
             ::PostMessageW(hDialog, WM_COMMAND, IDOK, 0);
             return true;
         });
-        wchar_t saved[MAX_PATH] = {};
-        ::GetCurrentDirectoryW(MAX_PATH, saved);
-        ::SetCurrentDirectoryW(folder.c_str());
         bConfirmed = CWin32SystemServices().ShowOpenFileDialog(
             nullptr, L"Image file (*.bmp;*.jpg)|*.bmp;*.jpg|all Files (*.*)|*.*||",
-            OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, 267265, paths);
-        ::SetCurrentDirectoryW(saved);
+            OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, 267265, folder + L"\\", paths);
     }
     EXPECT_TRUE(bSeen);
     EXPECT_TRUE(bConfirmed);

@@ -14,10 +14,6 @@ namespace fs = std::filesystem;
 
 namespace
 {
-const COLORREF kRed = RGB(220, 30, 30);
-const COLORREF kGreen = RGB(30, 200, 60);
-const COLORREF kBlue = RGB(30, 60, 220);
-
 class MovieCommandsTest : public SlideDialogTest
 {
   protected:
@@ -79,6 +75,69 @@ TEST_F(MovieCommandsTest, AnEmptyListGivesOnlyTheMessage)
     EXPECT_TRUE(m_services.m_saveDialogs.empty());
     EXPECT_FALSE(fs::exists(fs::path(m_pictures + L"never.swf")));
     EXPECT_EQ(nullptr, m_dlg->Player());
+}
+
+TEST_F(MovieCommandsTest, ARefusedSettingStopsMakeBeforeTheSaveAsDialog)
+{
+    struct Case
+    {
+        int nEdit;
+        const wchar_t *text;
+    };
+    const Case cases[] = {{IDC_EDIT_WIDTH, L"0"}, {IDC_EDIT_HEIGHT, L"99999"}, {IDC_EDIT_FPS, L"fast"}};
+    Open();
+    AddThree();
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(c.text)));
+        m_services.m_messageBoxes.clear();
+        m_dlg->SetDlgItemText(c.nEdit, c.text);
+        Make(m_pictures + L"never.swf");
+        EXPECT_EQ(1u, m_services.m_messageBoxes.size()) << "the validation message only";
+        EXPECT_TRUE(m_services.m_saveDialogs.empty());
+        EXPECT_EQ(nullptr, m_dlg->Player());
+        m_dlg->SetDlgItemText(c.nEdit, L"64");
+    }
+    EXPECT_FALSE(fs::exists(fs::path(m_pictures + L"never.swf")));
+}
+
+TEST_F(MovieCommandsTest, ChangingTheListClosesARunningPreviewAndShowsTheCurrentSlide)
+{
+    struct Case
+    {
+        const char *name;
+        int nButton;
+        COLORREF expected; // CLR_NONE: the empty area
+    };
+    const Case cases[] = {
+        {"add", IDC_BTN_ADD, kRed},
+        {"delete", IDC_BTN_DELETE, kRed},
+        {"move left", IDC_BTN_LEFT, kGreen},
+        {"move right", IDC_BTN_RIGHT, kGreen},
+        {"remove all", IDC_BTN_REMOVEALL, CLR_NONE},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        m_colours.clear();
+        Open();
+        const COLORREF background = CaptureClient(m_dlg->GetDlgItem(IDC_IMAGE_AREA)).At(20, 20);
+        AddThree();
+        ClickItem(1);
+        Make(m_pictures + L"shown.swf");
+        ASSERT_EQ(1, PlayerWindows());
+        m_services.m_openPaths = {Picture("added.bmp", kRed)};
+        m_services.m_nMessageBoxAnswer = IDYES;
+        ClickButton(c.nButton);
+        EXPECT_EQ(0, PlayerWindows());
+        EXPECT_EQ(nullptr, m_dlg->Player());
+        HWND hArea = m_dlg->GetDlgItem(IDC_IMAGE_AREA);
+        EXPECT_TRUE(::IsWindowVisible(hArea));
+        const COLORREF shown = CaptureClient(hArea).At(20, 20);
+        EXPECT_TRUE(ColoursClose(c.expected == CLR_NONE ? background : c.expected, shown)) << std::hex << shown;
+        m_services.m_nMessageBoxAnswer = IDOK;
+        m_dlg.reset();
+    }
 }
 
 TEST_F(MovieCommandsTest, FpsAndDelayModesWriteTheRightMovieToTheChosenPath)
@@ -285,9 +344,8 @@ TEST_F(MovieCommandsTest, BuildsInARowLeaveOnePlayerThatAListClickRemoves)
     EXPECT_TRUE(::IsWindowVisible(m_dlg->GetDlgItem(IDC_IMAGE_AREA)));
     EXPECT_TRUE(ColoursClose(kGreen, CaptureClient(m_dlg->GetDlgItem(IDC_IMAGE_AREA)).At(20, 20)));
 
-    // A key in the list closes it too; adding images leaves a running preview alone.
+    // A key in the list closes it too.
     Make(m_pictures + L"three.swf");
-    AddFiles({Picture("more.bmp", kRed)});
     EXPECT_EQ(1, PlayerWindows());
     PressKey(VK_RIGHT);
     EXPECT_EQ(0, PlayerWindows());

@@ -80,6 +80,8 @@ void SlideDialogTest::ClickItem(int nItem, POINT pt)
     HWND hList = m_dlg->GetDlgItem(IDC_LIST_IMAGES);
     if (nItem >= 0)
     {
+        // The user scrolls to an item before clicking it.
+        ::SendMessageW(hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), FALSE);
         RECT rc{};
         rc.left = LVIR_ICON;
         ::SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(nItem), reinterpret_cast<LPARAM>(&rc));
@@ -96,12 +98,14 @@ void SlideDialogTest::ClickItem(int nItem, POINT pt)
 
 void SlideDialogTest::PressKey(WORD wVKey)
 {
-    NMLVKEYDOWN notify{};
-    notify.hdr.hwndFrom = m_dlg->GetDlgItem(IDC_LIST_IMAGES);
-    notify.hdr.idFrom = IDC_LIST_IMAGES;
-    notify.hdr.code = static_cast<UINT>(LVN_KEYDOWN);
-    notify.wVKey = wVKey;
-    m_dlg->SendMessage(WM_NOTIFY, IDC_LIST_IMAGES, reinterpret_cast<LPARAM>(&notify));
+    HWND hList = m_dlg->GetDlgItem(IDC_LIST_IMAGES);
+    ::SendMessageW(hList, WM_KEYDOWN, wVKey, 1);
+    ::SendMessageW(hList, WM_KEYUP, wVKey, 0xC0000001);
+}
+
+void SlideDialogTest::TypeUrl(const std::wstring &text)
+{
+    m_dlg->SetDlgItemText(IDC_EDIT_URL, text);
 }
 
 std::vector<std::wstring> SlideDialogTest::Labels() const

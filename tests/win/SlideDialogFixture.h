@@ -59,8 +59,11 @@ class SlideDialogTest : public testing::Test
     void ClickButton(int nId);
     // A click on list item nItem's icon (NM_CLICK at its centre), or at a point when nItem is -1.
     void ClickItem(int nItem, POINT pt = POINT{0, 0});
+    // A key pressed and released in the list, which sends its own notifications and moves its selection.
     void PressKey(WORD wVKey);
 
+    // What the user types into the URL box (the box reports a change, as with typing).
+    void TypeUrl(const std::wstring &text);
     std::vector<std::wstring> Labels() const;
     int SelectedItem() const;
     // The colour in the middle of thumbnail nImage.
@@ -90,3 +93,12 @@ class SlideDialogTest : public testing::Test
 };
 
 bool ColoursClose(COLORREF a, COLORREF b, int nTolerance = 12);
+
+// Colours of the pictures the tests make.
+inline const COLORREF kRed = RGB(220, 30, 30);
+inline const COLORREF kGreen = RGB(30, 200, 60);
+inline const COLORREF kBlue = RGB(30, 60, 220);
+inline const COLORREF kYellow = RGB(240, 220, 20);
+inline const COLORREF kGrey = RGB(120, 120, 120);
+inline const COLORREF kPurple = RGB(150, 40, 160);
+inline const COLORREF kWhite = RGB(255, 255, 255);

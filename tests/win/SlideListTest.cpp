@@ -8,13 +8,6 @@
 
 namespace
 {
-const COLORREF kRed = RGB(220, 30, 30);
-const COLORREF kGreen = RGB(30, 200, 60);
-const COLORREF kBlue = RGB(30, 60, 220);
-const COLORREF kYellow = RGB(240, 220, 20);
-const COLORREF kGrey = RGB(120, 120, 120);
-const COLORREF kPurple = RGB(150, 40, 160);
-
 using SlideListTest = SlideDialogTest;
 
 // The colour in the middle of the image area as the screen shows it.
@@ -27,27 +20,33 @@ COLORREF AreaColour(HWND hArea, double fx = 0.5, double fy = 0.5)
 }
 } // namespace
 
-TEST_F(SlideListTest, AddTakesTheFiveExtensionsInAnyCaseAndNothingElse)
+TEST_F(SlideListTest, AddTakesTheImageExtensionsInAnyCaseAndNothingElse)
 {
     Open();
     const std::wstring a = Picture("A.JPG", kRed);
     const std::wstring photo = Picture("photo.jpeg", kGreen);
-    const std::wstring scan = Picture("scan.tiff", kGreen);
+    const std::wstring scan = Picture("scan.TIFF", kGreen);
+    const std::wstring shot = Picture("shot.Jpe", kPurple);
     const std::wstring icon = Picture("icon.ico", kGreen);
+    const std::wstring notes = Picture("notes.jpg.txt", kGreen);
     const std::wstring b = Picture("B.Gif", kBlue);
     const std::wstring c = Picture("c.Png", kBlue);
     const std::wstring d = Picture("d.tif", kYellow);
     const std::wstring e = Picture("e.bmp", kGrey);
-    AddFiles({a, photo, scan, icon, b, c, d, e});
+    AddFiles({a, photo, scan, shot, icon, notes, b, c, d, e});
 
     ASSERT_EQ(1u, m_services.m_openDialogs.size());
     const CFakeSystemServices::OpenDialogCall &call = m_services.m_openDialogs[0];
-    EXPECT_EQ(L"Image file (*.bmp;*.jpg;*.gif;*.tif;*.png)|*.bmp;*.jpg;*.gif;*.tif;*.png|all Files (*.*)|*.*||",
+    EXPECT_EQ(L"Image file (*.bmp;*.jpg;*.jpeg;*.jpe;*.gif;*.tif;*.tiff;*.png)|"
+              L"*.bmp;*.jpg;*.jpeg;*.jpe;*.gif;*.tif;*.tiff;*.png|all Files (*.*)|*.*||",
               call.filter);
     EXPECT_EQ(0x206u, call.dwFlags);
     EXPECT_EQ(267265u, call.nBufferChars);
+    EXPECT_EQ(L"", call.initialFolder) << "the first Open dialog starts where the system chooses";
 
-    EXPECT_EQ((std::vector<std::wstring>{L"A.JPG", L"B.Gif", L"c.Png", L"d.tif", L"e.bmp"}), SlideNames());
+    EXPECT_EQ((std::vector<std::wstring>{L"A.JPG", L"photo.jpeg", L"scan.TIFF", L"shot.Jpe", L"B.Gif", L"c.Png",
+                                         L"d.tif", L"e.bmp"}),
+              SlideNames());
     EXPECT_EQ(m_pictures, m_dlg->Model().m_images[0].strFolder);
     EXPECT_TRUE(m_dlg->Model().m_images[0].strUrl.empty());
     ExpectInStep();
@@ -81,6 +80,8 @@ TEST_F(SlideListTest, AddingToFiveSlidesMakesTheFirstNewOneCurrentAndRestoresThe
     wchar_t after[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, after);
     EXPECT_STREQ(before, after);
+    ASSERT_EQ(2u, m_services.m_openDialogs.size());
+    EXPECT_EQ(m_pictures, m_services.m_openDialogs[1].initialFolder) << "where the last pictures came from";
 
     EXPECT_EQ(5, m_dlg->Model().m_nCurSel);
     EXPECT_EQ(5, SelectedItem());
@@ -189,6 +190,7 @@ TEST_F(SlideListTest, DeletingTheOnlySlideAndRemoveAllClearTheImageArea)
 
     AddFiles({Picture("x.bmp", kGreen), Picture("y.bmp", kBlue), Picture("z.bmp", kYellow)});
     ClickItem(2);
+    m_services.m_nMessageBoxAnswer = IDYES;
     ClickButton(IDC_BTN_REMOVEALL);
     ExpectInStep();
     EXPECT_EQ(2, m_dlg->Model().m_nCurSel) << "remove all keeps the index";

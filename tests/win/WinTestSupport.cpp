@@ -24,6 +24,23 @@ void PumpMessages(DWORD nMilliseconds)
     } while (::GetTickCount() - nStart < nMilliseconds);
 }
 
+void PumpDialogMessages(HWND hDlg, DWORD nMilliseconds)
+{
+    const DWORD nStart = ::GetTickCount();
+    do
+    {
+        MSG msg{};
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (::IsDialogMessageW(hDlg, &msg))
+                continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    } while (::GetTickCount() - nStart < nMilliseconds);
+}
+
 bool PumpUntil(const std::function<bool()> &done, DWORD nTimeoutMilliseconds)
 {
     const DWORD nStart = ::GetTickCount();
@@ -41,9 +58,10 @@ CFakeSystemServices::CFakeSystemServices() : m_strModulePath(AfxGetModuleFileNam
 }
 
 bool CFakeSystemServices::ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags,
-                                             size_t nBufferChars, std::vector<std::wstring> &paths)
+                                             size_t nBufferChars, const std::wstring &initialFolder,
+                                             std::vector<std::wstring> &paths)
 {
-    m_openDialogs.push_back(OpenDialogCall{hOwner, filter, dwFlags, nBufferChars});
+    m_openDialogs.push_back(OpenDialogCall{hOwner, filter, dwFlags, nBufferChars, initialFolder});
     if (m_onOpenDialog)
         m_onOpenDialog();
     if (m_bOpenConfirms)

@@ -12,6 +12,9 @@
 
 // Dispatches this thread's messages for the given time.
 void PumpMessages(DWORD nMilliseconds);
+// Dispatches this thread's messages for the given time, keyboard messages through the dialog manager
+// of hDlg first (Tab, Enter, Escape), as the modal loop does.
+void PumpDialogMessages(HWND hDlg, DWORD nMilliseconds);
 // Dispatches messages until done() holds or the time is up; returns done().
 bool PumpUntil(const std::function<bool()> &done, DWORD nTimeoutMilliseconds);
 
@@ -34,6 +37,7 @@ class CFakeSystemServices : public ISystemServices
         std::wstring filter;
         DWORD dwFlags;
         size_t nBufferChars;
+        std::wstring initialFolder;
     };
     struct SaveDialogCall
     {
@@ -44,7 +48,7 @@ class CFakeSystemServices : public ISystemServices
     };
 
     bool ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags, size_t nBufferChars,
-                            std::vector<std::wstring> &paths) override;
+                            const std::wstring &initialFolder, std::vector<std::wstring> &paths) override;
     bool ShowSaveFileDialog(HWND hOwner, const std::wstring &filter, const std::wstring &defaultExt, DWORD dwFlags,
                             std::wstring &path) override;
     int ShowMessageBox(HWND hOwner, const std::wstring &text, UINT nType) override;
