@@ -72,7 +72,7 @@ void RenderSlide(CSWFMovie &movie, const std::vector<uint8_t> &jpeg, const std::
 
     CSWFShape shape(id, stage, id);
     shape.AddLineStyle(1, SWFRGBA{0, 0, 0, 0});
-    shape.AddBitmapFill(bitmapId, 0x40, stage, stage);
+    shape.AddBitmapFill(bitmapId, CSWFShape::kRepeatingBitmap, stage, stage);
     const float origin[2] = {0.0f, 0.0f};
     shape.ChangeStyle(1, 1, 0, origin);
     shape.AddStraightEdge(w, 0.0f);
@@ -83,12 +83,12 @@ void RenderSlide(CSWFMovie &movie, const std::vector<uint8_t> &jpeg, const std::
     const uint16_t shapeId = id++;
 
     CSWFButton button(id, id, false);
-    button.AddButtonRecord(0x08, shapeId, shapeId, nullptr);
+    button.AddButtonRecord(CSWFButton::kStateHitTest, shapeId, shapeId, nullptr);
     if (!address.empty())
     {
         CSWFAction action(true);
         action.AddGetURL(address.c_str(), "");
-        button.AddCondAction(0x04, 0x01, &action);
+        button.AddCondAction(CSWFButton::kCondOverUpToOverDown, CSWFButton::kCondOverDownToIdle, &action);
     }
     for (int frame = 1; !fpsMode && frame < delay; ++frame)
     {
