@@ -1,5 +1,7 @@
-// Plain types shared by the SWF writer: rectangles, colours, tag codes, unit conversions and byte output.
+// Plain types shared by the SWF writer: rectangles, colours, tag headers, unit conversions and byte output.
 #pragma once
+
+#include "base/SWFTag.h"
 
 #include <algorithm>
 #include <cmath>
@@ -31,19 +33,6 @@ struct SWFRGBA
     uint8_t green;
     uint8_t blue;
     uint8_t alpha;
-};
-
-// Tag codes; each tag type has a fixed header form (short: 2 bytes, long: 6 bytes).
-enum class SWFTag : uint16_t
-{
-    End = 0,                // short, length 0
-    ShowFrame = 1,          // short, length 0
-    SetBackgroundColor = 9, // short, length 3
-    DoAction = 12,          // long
-    DefineBitsJPEG2 = 21,   // long
-    PlaceObject2 = 26,      // long
-    DefineShape3 = 32,      // long
-    DefineButton2 = 34,     // long
 };
 
 // Largest magnitude of a signed field whose width is held in 5 bits (31 bits, sign included).
