@@ -30,14 +30,12 @@ bool CSWFButton::AddButtonRecord(uint8_t states, uint16_t characterId, uint16_t 
     SWFPutU8(record, states & 0x0F);
     SWFPutU16(record, characterId);
     SWFPutU16(record, depth);
-    CSWFMatrix matrix;
-    const unsigned char *matrixBytes = matrix.GetData();
-    SWFPutBytes(record, matrixBytes, static_cast<size_t>(matrix.GetLength()));
+    CSWFMatrix identity;
+    SWFPutRecord(record, identity);
     if (colorTransform)
     {
         CSWFColorTransform transform(colorTransform);
-        const unsigned char *bytes = transform.GetData();
-        SWFPutBytes(record, bytes, static_cast<size_t>(transform.GetLength()));
+        SWFPutRecord(record, transform);
     }
     else
         SWFPutU8(record, 0);

@@ -86,14 +86,11 @@ void CSWFMovie::PlaceObject(CSWFObject *object, uint16_t depth, bool newCharacte
     SWFPutU16(tag, depth);
     if (newCharacter)
         SWFPutU16(tag, object->GetCharacterId());
-    CSWFMatrix &matrix = object->GetPlacementMatrix();
-    const unsigned char *matrixBytes = matrix.GetData();
-    SWFPutBytes(tag, matrixBytes, static_cast<size_t>(matrix.GetLength()));
+    SWFPutRecord(tag, object->GetPlacementMatrix());
     if (colorTransform)
     {
         CSWFColorTransform transform(colorTransform);
-        const unsigned char *bytes = transform.GetData();
-        SWFPutBytes(tag, bytes, static_cast<size_t>(transform.GetLength()));
+        SWFPutRecord(tag, transform);
     }
     SWFEndTag(tag, SWFTag::PlaceObject2);
     AppendTag(tag);

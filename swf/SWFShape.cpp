@@ -166,8 +166,7 @@ const unsigned char *CSWFShape::GetData()
     std::vector<unsigned char> tag;
     SWFBeginTag(tag);
     SWFPutU16(tag, m_nCharacterId);
-    const unsigned char *bounds = m_bounds.GetData();
-    SWFPutBytes(tag, bounds, static_cast<size_t>(m_bounds.GetLength()));
+    SWFPutRecord(tag, m_bounds);
     PutStyleCount(tag, m_fillStyles.size());
     for (const FillStyle &fill : m_fillStyles)
     {
@@ -176,8 +175,7 @@ const unsigned char *CSWFShape::GetData()
         CSWFMatrix matrix;
         matrix.SetMatrix(fill.fMatrix[0], fill.fMatrix[1], fill.fMatrix[2], fill.fMatrix[3], fill.fMatrix[4],
                          fill.fMatrix[5]);
-        const unsigned char *bytes = matrix.GetData();
-        SWFPutBytes(tag, bytes, static_cast<size_t>(matrix.GetLength()));
+        SWFPutRecord(tag, matrix);
     }
     PutStyleCount(tag, m_lineStyles.size());
     for (const LineStyle &line : m_lineStyles)

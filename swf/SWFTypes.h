@@ -81,6 +81,13 @@ inline void SWFPutBytes(std::vector<unsigned char> &out, const unsigned char *by
         out.insert(out.end(), bytes, bytes + count);
 }
 
+// Appends a record's fresh encoding (CSWFRectangle, CSWFMatrix, CSWFColorTransform).
+template <class Record> void SWFPutRecord(std::vector<unsigned char> &out, Record &record)
+{
+    const unsigned char *bytes = record.GetData();
+    SWFPutBytes(out, bytes, static_cast<size_t>(record.GetLength()));
+}
+
 // Bytes of the longest tag header: the code with length 0x3F, then the body length as u32.
 constexpr size_t kSWFLongHeaderBytes = 6;
 
