@@ -90,12 +90,20 @@ void RenderSlide(CSWFMovie &movie, const std::vector<uint8_t> &jpeg, const std::
         action.AddGetURL(address.c_str(), "");
         button.AddCondAction(CSWFButton::kCondOverUpToOverDown, CSWFButton::kCondOverDownToIdle, &action);
     }
-    for (int frame = 1; !fpsMode && frame < delay; ++frame)
+    // The button is placed afresh in each of the slide's frames. Once it is placed in the first, the
+    // previous slide's shape and button, hidden under this slide, leave the display list: a frame then
+    // costs a player the same however far into the movie it lies.
+    const bool bPrevious = bitmapId > 1;
+    const int frames = fpsMode || delay < 1 ? 1 : delay;
+    for (int frame = 0; frame < frames; ++frame)
     {
         movie.AddObject(&button, id, true);
+        if (frame == 0 && bPrevious)
+        {
+            movie.RemoveObject(static_cast<uint16_t>(shapeId - 3));
+            movie.RemoveObject(static_cast<uint16_t>(id - 3));
+        }
         movie.ShowFrame();
     }
-    movie.AddObject(&button, id, true);
-    movie.ShowFrame();
     ++id;
 }

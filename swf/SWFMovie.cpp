@@ -96,6 +96,15 @@ void CSWFMovie::PlaceObject(CSWFObject *object, uint16_t depth, bool newCharacte
     AppendTag(tag);
 }
 
+void CSWFMovie::RemoveObject(uint16_t depth)
+{
+    std::vector<unsigned char> tag;
+    SWFBeginTag(tag);
+    SWFPutU16(tag, depth);
+    SWFEndTag(tag, SWFTag::RemoveObject2);
+    AppendTag(tag);
+}
+
 void CSWFMovie::ShowFrame()
 {
     std::vector<unsigned char> tag;
