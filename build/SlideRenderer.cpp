@@ -69,7 +69,7 @@ void RenderSlide(CSWFMovie &movie, const std::vector<uint8_t> &jpeg, const std::
 
     CSWFShape shape(id, stage, id);
     shape.AddLineStyle(1, SWFRGBA{0, 0, 0, 0});
-    shape.AddBitmapFill(bitmapId, 0x40, stage, stage);
+    shape.AddBitmapFill(bitmapId, CSWFShape::kRepeatingBitmap, stage, stage);
     const float origin[2] = {0.0f, 0.0f};
     shape.ChangeStyle(1, 1, 0, origin);
     shape.AddStraightEdge(w, 0.0f);
@@ -80,19 +80,27 @@ void RenderSlide(CSWFMovie &movie, const std::vector<uint8_t> &jpeg, const std::
     const uint16_t shapeId = id++;
 
     CSWFButton button(id, id, false);
-    button.AddButtonRecord(0x08, shapeId, shapeId, nullptr);
+    button.AddButtonRecord(CSWFButton::kStateHitTest, shapeId, shapeId, nullptr);
     if (!address.empty())
     {
         CSWFAction action(true);
         action.AddGetURL(address.c_str(), "");
-        button.AddCondAction(0x04, 0x01, &action);
+        button.AddCondAction(CSWFButton::kCondOverUpToOverDown, CSWFButton::kCondOverDownToIdle, &action);
     }
-    for (int frame = 1; !fpsMode && frame < delay; ++frame)
+    // The button is placed afresh in each of the slide's frames. Once it is placed in the first, the
+    // previous slide's shape and button, hidden under this slide, leave the display list: a frame then
+    // costs a player the same however far into the movie it lies.
+    const bool bPrevious = bitmapId > 1;
+    const int frames = fpsMode || delay < 1 ? 1 : delay;
+    for (int frame = 0; frame < frames; ++frame)
     {
         movie.AddObject(&button, id, true);
+        if (frame == 0 && bPrevious)
+        {
+            movie.RemoveObject(static_cast<uint16_t>(shapeId - 3));
+            movie.RemoveObject(static_cast<uint16_t>(id - 3));
+        }
         movie.ShowFrame();
     }
-    movie.AddObject(&button, id, true);
-    movie.ShowFrame();
     ++id;
 }

@@ -26,6 +26,7 @@ bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileN
 // Adds slide n (ids 3n-2, 3n-1, 3n from `id`, which advances by 3): the bitmap of the JPEG bytes, a
 // width x height rectangle filled with it, an invisible button over it carrying a GetURL of
 // `address` (already encoded; empty: no link), and one frame (FPS mode) or `delay` frames, the
-// button placed afresh in each. The objects are released once their tags are written.
+// button placed afresh in each. In its first frame, once its shape and button are placed, the previous
+// slide's two (depths 3n-4 and 3n-3) are removed. The objects are released once their tags are written.
 void RenderSlide(CSWFMovie &movie, const std::vector<uint8_t> &jpeg, const std::string &address, int width, int height,
                  bool fpsMode, int delay, uint16_t &id);

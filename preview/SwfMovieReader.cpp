@@ -15,24 +15,24 @@ namespace
 constexpr size_t kHeaderBytes = 8;
 
 // Tags that define a character the player does not draw; a placement of it is skipped with its name.
-bool IsOtherDefinition(unsigned code)
+bool IsOtherDefinition(SWFTag code)
 {
     switch (code)
     {
-    case 10: // DefineFont
-    case 11: // DefineText
-    case 14: // DefineSound
-    case 33: // DefineText2
-    case 37: // DefineEditText
-    case 39: // DefineSprite
-    case 46: // DefineMorphShape
-    case 48: // DefineFont2
-    case 60: // DefineVideoStream
-    case 75: // DefineFont3
-    case 83: // DefineShape4
-    case 84: // DefineMorphShape2
-    case 87: // DefineBinaryData
-    case 90: // DefineBitsJPEG4
+    case SWFTag::DefineFont:
+    case SWFTag::DefineText:
+    case SWFTag::DefineSound:
+    case SWFTag::DefineText2:
+    case SWFTag::DefineEditText:
+    case SWFTag::DefineSprite:
+    case SWFTag::DefineMorphShape:
+    case SWFTag::DefineFont2:
+    case SWFTag::DefineVideoStream:
+    case SWFTag::DefineFont3:
+    case SWFTag::DefineShape4:
+    case SWFTag::DefineMorphShape2:
+    case SWFTag::DefineBinaryData:
+    case SWFTag::DefineBitsJPEG4:
         return true;
     default:
         return false;
@@ -59,85 +59,10 @@ CSwfMovieReader::CSwfMovieReader(const SwfLimits &limits) : m_limits(limits)
 {
 }
 
-std::string CSwfMovieReader::TagName(unsigned code)
+std::string CSwfMovieReader::TagName(SWFTag code)
 {
-    switch (code)
-    {
-    case 0:
-        return "End";
-    case 1:
-        return "ShowFrame";
-    case 2:
-        return "DefineShape";
-    case 4:
-        return "PlaceObject";
-    case 5:
-        return "RemoveObject";
-    case 6:
-        return "DefineBits";
-    case 7:
-        return "DefineButton";
-    case 8:
-        return "JPEGTables";
-    case 9:
-        return "SetBackgroundColor";
-    case 10:
-        return "DefineFont";
-    case 11:
-        return "DefineText";
-    case 12:
-        return "DoAction";
-    case 14:
-        return "DefineSound";
-    case 20:
-        return "DefineBitsLossless";
-    case 21:
-        return "DefineBitsJPEG2";
-    case 22:
-        return "DefineShape2";
-    case 26:
-        return "PlaceObject2";
-    case 28:
-        return "RemoveObject2";
-    case 32:
-        return "DefineShape3";
-    case 33:
-        return "DefineText2";
-    case 34:
-        return "DefineButton2";
-    case 35:
-        return "DefineBitsJPEG3";
-    case 36:
-        return "DefineBitsLossless2";
-    case 37:
-        return "DefineEditText";
-    case 39:
-        return "DefineSprite";
-    case 43:
-        return "FrameLabel";
-    case 46:
-        return "DefineMorphShape";
-    case 48:
-        return "DefineFont2";
-    case 60:
-        return "DefineVideoStream";
-    case 69:
-        return "FileAttributes";
-    case 70:
-        return "PlaceObject3";
-    case 75:
-        return "DefineFont3";
-    case 83:
-        return "DefineShape4";
-    case 84:
-        return "DefineMorphShape2";
-    case 87:
-        return "DefineBinaryData";
-    case 90:
-        return "DefineBitsJPEG4";
-    default:
-        return "tag " + std::to_string(code);
-    }
+    const char *name = SWFTagName(code);
+    return name ? std::string(name) : "tag " + std::to_string(static_cast<unsigned>(code));
 }
 
 void CSwfMovieReader::Warn(SwfMovieData &movie, const std::string &text)
@@ -148,7 +73,7 @@ void CSwfMovieReader::Warn(SwfMovieData &movie, const std::string &text)
         ++m_uDroppedWarnings;
 }
 
-std::string CSwfMovieReader::Truncated(size_t at, unsigned code, size_t tagOffset) const
+std::string CSwfMovieReader::Truncated(size_t at, SWFTag code, size_t tagOffset) const
 {
     return "truncated at byte " + std::to_string(at) + " in " + TagName(code) + " (the tag starts at byte " +
            std::to_string(tagOffset) + ")";
@@ -287,7 +212,7 @@ bool CSwfMovieReader::ReadTags(SwfMovieData &movie, size_t offset, std::string &
             return false;
         }
         const unsigned word = bytes[offset] | (bytes[offset + 1] << 8);
-        const unsigned code = word >> 6;
+        const SWFTag code = static_cast<SWFTag>(word >> 6);
         size_t length = word & 0x3F;
         offset += 2;
         if (length == 0x3F)
@@ -309,7 +234,7 @@ bool CSwfMovieReader::ReadTags(SwfMovieData &movie, size_t offset, std::string &
             return false;
         }
         m_uCurrentTag = tagOffset;
-        if (code == 0)
+        if (code == SWFTag::End)
         {
             offset += length;
             break;
@@ -329,14 +254,14 @@ bool CSwfMovieReader::ReadTags(SwfMovieData &movie, size_t offset, std::string &
     return true;
 }
 
-bool CSwfMovieReader::HandleTag(SwfMovieData &movie, unsigned code, size_t bodyOffset, size_t bodySize,
+bool CSwfMovieReader::HandleTag(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
                                 size_t tagOffset, std::string &error)
 {
     const uint8_t *body = movie.bytes.data() + bodyOffset;
     CSwfBitReader r(body, bodySize, bodyOffset);
     switch (code)
     {
-    case 1: // ShowFrame
+    case SWFTag::ShowFrame:
         movie.frameStarts.push_back(static_cast<uint32_t>(movie.controlTags.size()));
         ++m_nFrame;
         if (movie.frameStarts.size() - 1 > m_limits.uMaxFrames)
@@ -346,31 +271,27 @@ bool CSwfMovieReader::HandleTag(SwfMovieData &movie, unsigned code, size_t bodyO
             return false;
         }
         return true;
-    case 2:
-        return DefineShape(movie, 1, bodyOffset, bodySize, error);
-    case 22:
-        return DefineShape(movie, 2, bodyOffset, bodySize, error);
-    case 32:
-        return DefineShape(movie, 3, bodyOffset, bodySize, error);
-    case 7:
-        return DefineButton(movie, 1, bodyOffset, bodySize, error);
-    case 34:
-        return DefineButton(movie, 2, bodyOffset, bodySize, error);
-    case 6:
-    case 20:
-    case 21:
-    case 35:
-    case 36:
+    case SWFTag::DefineShape:
+    case SWFTag::DefineShape2:
+    case SWFTag::DefineShape3:
+        return DefineShape(movie, code, bodyOffset, bodySize, error);
+    case SWFTag::DefineButton:
+    case SWFTag::DefineButton2:
+        return DefineButton(movie, code, bodyOffset, bodySize, error);
+    case SWFTag::DefineBits:
+    case SWFTag::DefineBitsLossless:
+    case SWFTag::DefineBitsJPEG2:
+    case SWFTag::DefineBitsJPEG3:
+    case SWFTag::DefineBitsLossless2:
         return DefineBitmap(movie, code, bodyOffset, bodySize, error);
-    case 8: // JPEGTables: the first one serves every DefineBits
+    case SWFTag::JPEGTables: // the first one serves every DefineBits
         if (movie.jpegTablesSize == 0)
         {
             movie.jpegTablesOffset = bodyOffset;
             movie.jpegTablesSize = bodySize;
         }
         return true;
-    case 9: // SetBackgroundColor
-    {
+    case SWFTag::SetBackgroundColor: {
         const SwfRgb colour = r.Rgb();
         if (r.Overrun())
         {
@@ -384,21 +305,21 @@ bool CSwfMovieReader::HandleTag(SwfMovieData &movie, unsigned code, size_t bodyO
         }
         return true;
     }
-    case 4:
-    case 26: {
+    case SWFTag::PlaceObject:
+    case SWFTag::PlaceObject2: {
         SwfControlTag tag;
-        if (!ParsePlaceObject(r, code == 4 ? 1 : 2, tag))
+        if (!ParsePlaceObject(r, code == SWFTag::PlaceObject ? 1 : 2, tag))
         {
             error = Truncated(r.OverrunOffset(), code, tagOffset);
             return false;
         }
         return AddControlTag(movie, tag, error);
     }
-    case 5:
-    case 28: {
+    case SWFTag::RemoveObject:
+    case SWFTag::RemoveObject2: {
         SwfControlTag tag;
         tag.kind = SwfControlKind::Remove;
-        if (code == 5)
+        if (code == SWFTag::RemoveObject)
             tag.characterId = r.U16();
         tag.depth = r.U16();
         if (r.Overrun())
@@ -408,7 +329,7 @@ bool CSwfMovieReader::HandleTag(SwfMovieData &movie, unsigned code, size_t bodyO
         }
         return AddControlTag(movie, tag, error);
     }
-    case 12: { // DoAction
+    case SWFTag::DoAction: {
         std::vector<SwfActionRecord> actions;
         std::string why;
         if (!ParseActions(r, actions, why))
@@ -432,14 +353,14 @@ bool CSwfMovieReader::HandleTag(SwfMovieData &movie, unsigned code, size_t bodyO
             if (!movie.Find(id) && !m_bodies.count(id))
                 m_bodies[id] = Body{bodyOffset, bodySize};
         }
-        if (m_skipped[code]++ == 0)
+        if (m_skipped[static_cast<unsigned>(code)]++ == 0)
             Warn(movie, TagName(code) + " at byte " + std::to_string(tagOffset) +
                             " is not supported by the player and is skipped (so are later ones of its kind)");
         return true;
     }
 }
 
-bool CSwfMovieReader::ClaimId(SwfMovieData &movie, uint16_t id, unsigned code, size_t bodyOffset, size_t bodySize)
+bool CSwfMovieReader::ClaimId(SwfMovieData &movie, uint16_t id, SWFTag code, size_t bodyOffset, size_t bodySize)
 {
     auto it = m_bodies.find(id);
     if (it == m_bodies.end())
@@ -456,7 +377,7 @@ bool CSwfMovieReader::ClaimId(SwfMovieData &movie, uint16_t id, unsigned code, s
     return false;
 }
 
-bool CSwfMovieReader::ReadDefinitionId(const SwfMovieData &movie, unsigned code, size_t bodyOffset, size_t bodySize,
+bool CSwfMovieReader::ReadDefinitionId(const SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
                                        uint16_t &id, std::string &error) const
 {
     if (bodySize < 2)
@@ -469,7 +390,7 @@ bool CSwfMovieReader::ReadDefinitionId(const SwfMovieData &movie, unsigned code,
     return true;
 }
 
-std::string CSwfMovieReader::DefinitionError(const CSwfBitReader &r, unsigned code, uint16_t id,
+std::string CSwfMovieReader::DefinitionError(const CSwfBitReader &r, SWFTag code, uint16_t id,
                                              const std::string &why) const
 {
     if (r.Overrun())
@@ -478,10 +399,10 @@ std::string CSwfMovieReader::DefinitionError(const CSwfBitReader &r, unsigned co
            "): " + why;
 }
 
-bool CSwfMovieReader::DefineShape(SwfMovieData &movie, int version, size_t bodyOffset, size_t bodySize,
+bool CSwfMovieReader::DefineShape(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
                                   std::string &error)
 {
-    const unsigned code = version == 1 ? 2 : version == 2 ? 22 : 32;
+    const int version = code == SWFTag::DefineShape ? 1 : code == SWFTag::DefineShape2 ? 2 : 3;
     uint16_t id = 0;
     if (!ReadDefinitionId(movie, code, bodyOffset, bodySize, id, error))
         return false;
@@ -504,10 +425,10 @@ bool CSwfMovieReader::DefineShape(SwfMovieData &movie, int version, size_t bodyO
     return true;
 }
 
-bool CSwfMovieReader::DefineButton(SwfMovieData &movie, int version, size_t bodyOffset, size_t bodySize,
+bool CSwfMovieReader::DefineButton(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
                                    std::string &error)
 {
-    const unsigned code = version == 1 ? 7 : 34;
+    const int version = code == SWFTag::DefineButton ? 1 : 2;
     uint16_t id = 0;
     if (!ReadDefinitionId(movie, code, bodyOffset, bodySize, id, error))
         return false;
@@ -532,7 +453,7 @@ bool CSwfMovieReader::DefineButton(SwfMovieData &movie, int version, size_t body
     return true;
 }
 
-bool CSwfMovieReader::DefineBitmap(SwfMovieData &movie, unsigned code, size_t bodyOffset, size_t bodySize,
+bool CSwfMovieReader::DefineBitmap(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
                                    std::string &error)
 {
     CSwfBitReader r(movie.bytes.data() + bodyOffset, bodySize, bodyOffset);
@@ -540,15 +461,15 @@ bool CSwfMovieReader::DefineBitmap(SwfMovieData &movie, unsigned code, size_t bo
     def.id = r.U16();
     switch (code)
     {
-    case 6:
+    case SWFTag::DefineBits:
         def.kind = SwfBitmapKind::Jpeg;
         def.bOpaque = true;
         break;
-    case 21:
+    case SWFTag::DefineBitsJPEG2:
         def.kind = SwfBitmapKind::Jpeg2;
         def.bOpaque = true;
         break;
-    case 35: {
+    case SWFTag::DefineBitsJPEG3: {
         def.kind = SwfBitmapKind::Jpeg3;
         const uint32_t alphaOffset = r.U32();
         if (!r.Overrun() && alphaOffset > r.Remaining())
@@ -564,14 +485,14 @@ bool CSwfMovieReader::DefineBitmap(SwfMovieData &movie, unsigned code, size_t bo
         def.alphaSize = r.Remaining() - alphaOffset;
         break;
     }
-    default: { // 20, 36: lossless
-        def.kind = code == 20 ? SwfBitmapKind::Lossless : SwfBitmapKind::Lossless2;
+    default: { // DefineBitsLossless, DefineBitsLossless2
+        def.kind = code == SWFTag::DefineBitsLossless ? SwfBitmapKind::Lossless : SwfBitmapKind::Lossless2;
         def.format = r.U8();
         def.width = r.U16();
         def.height = r.U16();
         if (def.format == 3)
             def.colorCount = static_cast<uint16_t>(r.U8() + 1);
-        def.bOpaque = code == 20;
+        def.bOpaque = code == SWFTag::DefineBitsLossless;
         break;
     }
     }
@@ -580,7 +501,7 @@ bool CSwfMovieReader::DefineBitmap(SwfMovieData &movie, unsigned code, size_t bo
         error = Truncated(r.OverrunOffset(), code, m_uCurrentTag);
         return false;
     }
-    if (code != 35)
+    if (code != SWFTag::DefineBitsJPEG3)
     {
         def.dataOffset = bodyOffset + r.Position();
         def.dataSize = r.Remaining();
@@ -589,7 +510,8 @@ bool CSwfMovieReader::DefineBitmap(SwfMovieData &movie, unsigned code, size_t bo
         return true;
     if (def.kind == SwfBitmapKind::Lossless || def.kind == SwfBitmapKind::Lossless2)
     {
-        const bool knownFormat = def.format == 3 || def.format == 5 || (def.format == 4 && code == 20);
+        const bool knownFormat =
+            def.format == 3 || def.format == 5 || (def.format == 4 && code == SWFTag::DefineBitsLossless);
         if (!knownFormat)
         {
             def.bBroken = true;

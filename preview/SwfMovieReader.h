@@ -1,6 +1,7 @@
 // CSwfMovieReader: reads a SWF file held in memory into the player's movie, checking every length and count.
 #pragma once
 
+#include "base/SWFTag.h"
 #include "preview/SwfMovieData.h"
 #include "preview/SwfPlayerTypes.h"
 
@@ -25,27 +26,27 @@ class CSwfMovieReader
     bool Read(std::vector<uint8_t> bytes, SwfMovieData &movie, std::string &error);
 
     // Name of a tag code for messages ("DefineShape3"), or "tag <code>".
-    static std::string TagName(unsigned code);
+    static std::string TagName(SWFTag code);
 
   private:
     bool ReadHeader(SwfMovieData &movie, size_t &tagsOffset, std::string &error);
     bool ReadTags(SwfMovieData &movie, size_t offset, std::string &error);
-    bool HandleTag(SwfMovieData &movie, unsigned code, size_t bodyOffset, size_t bodySize, size_t tagOffset,
+    bool HandleTag(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, size_t tagOffset,
                    std::string &error);
-    bool DefineShape(SwfMovieData &movie, int version, size_t bodyOffset, size_t bodySize, std::string &error);
-    bool DefineButton(SwfMovieData &movie, int version, size_t bodyOffset, size_t bodySize, std::string &error);
-    bool DefineBitmap(SwfMovieData &movie, unsigned code, size_t bodyOffset, size_t bodySize, std::string &error);
+    bool DefineShape(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, std::string &error);
+    bool DefineButton(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, std::string &error);
+    bool DefineBitmap(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, std::string &error);
     bool AddControlTag(SwfMovieData &movie, const SwfControlTag &tag, std::string &error);
     // False (and a note) when the id is taken: identical bytes again are silent, other bytes are noted.
-    bool ClaimId(SwfMovieData &movie, uint16_t id, unsigned code, size_t bodyOffset, size_t bodySize);
+    bool ClaimId(SwfMovieData &movie, uint16_t id, SWFTag code, size_t bodyOffset, size_t bodySize);
     // The character id that opens a definition's body; false with the reason when the body is too short.
-    bool ReadDefinitionId(const SwfMovieData &movie, unsigned code, size_t bodyOffset, size_t bodySize, uint16_t &id,
+    bool ReadDefinitionId(const SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, uint16_t &id,
                           std::string &error) const;
     // Why a definition could not be read: where it ran out, or what was wrong in it.
-    std::string DefinitionError(const CSwfBitReader &r, unsigned code, uint16_t id, const std::string &why) const;
+    std::string DefinitionError(const CSwfBitReader &r, SWFTag code, uint16_t id, const std::string &why) const;
     void Finish(SwfMovieData &movie);
     void Warn(SwfMovieData &movie, const std::string &text);
-    std::string Truncated(size_t at, unsigned code, size_t tagOffset) const;
+    std::string Truncated(size_t at, SWFTag code, size_t tagOffset) const;
 
     struct Body
     {

@@ -1,8 +1,6 @@
 // MSB-first bit packing for SWF records.
 #include "swf/BitWriter.h"
 
-#include <cassert>
-
 unsigned BitsAbove(uint64_t magnitude)
 {
     unsigned k = 0;
@@ -24,21 +22,16 @@ unsigned SignedBitsFor(std::initializer_list<int64_t> values)
     return 1 + BitsAbove(largest);
 }
 
-CBitWriter::CBitWriter(size_t nTotalBits) : m_bytes((nTotalBits + 7) / 8, 0), m_uTotalBits(nTotalBits)
-{
-}
-
 void CBitWriter::WriteBits(int64_t value, unsigned nWidth)
 {
-    assert(nWidth <= 32);
-    assert(m_uPosition + nWidth <= m_uTotalBits);
-    if (nWidth > 32 || m_uPosition + nWidth > m_uTotalBits)
-        return;
-    const uint64_t bits = static_cast<uint64_t>(value) & ((uint64_t{1} << nWidth) - 1);
+    const uint64_t bits = static_cast<uint64_t>(value);
     for (unsigned i = nWidth; i-- > 0;)
     {
-        if ((bits >> i) & 1)
-            m_bytes[m_uPosition / 8] |= static_cast<unsigned char>(0x80u >> (m_uPosition % 8));
+        if (m_uPosition % 8 == 0)
+            m_bytes.push_back(0);
+        const bool bSet = i < 64 ? ((bits >> i) & 1) != 0 : value < 0;
+        if (bSet)
+            m_bytes.back() |= static_cast<unsigned char>(0x80u >> (m_uPosition % 8));
         ++m_uPosition;
     }
 }

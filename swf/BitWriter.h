@@ -13,14 +13,14 @@ unsigned SignedBitsFor(std::initializer_list<int64_t> values);
 // Smallest k of 0 or more with 2^k greater than magnitude.
 unsigned BitsAbove(uint64_t magnitude);
 
-// Packs fields into a zero-filled buffer sized up front, most significant bit first. Each value is
-// masked to its field width, so a value too wide for its field never disturbs neighbouring bits.
+// Packs fields most significant bit first into a buffer that grows as they come, so a record never
+// has to know its size before it is written. Each value is masked to its field width, so a value too
+// wide for its field never disturbs neighbouring bits.
 class CBitWriter
 {
   public:
-    explicit CBitWriter(size_t nTotalBits);
-
-    // Writes the low nWidth bits of value (two's complement for negatives), nWidth 0 to 32.
+    // Writes value in an nWidth-bit field as two's complement: its low nWidth bits, sign-extended when
+    // the field is wider than 64 bits.
     void WriteBits(int64_t value, unsigned nWidth);
     void WriteFlag(bool bFlag);
 
@@ -28,7 +28,7 @@ class CBitWriter
     {
         return m_uPosition;
     }
-    // The bytes; bits after the last one written stay 0.
+    // The bytes holding every bit written; the low bits of the last byte after the last field are 0.
     const std::vector<unsigned char> &GetBytes() const
     {
         return m_bytes;
@@ -36,6 +36,5 @@ class CBitWriter
 
   private:
     std::vector<unsigned char> m_bytes;
-    size_t m_uTotalBits;
     size_t m_uPosition = 0;
 };

@@ -29,15 +29,11 @@ bool CSWFAction::AddGetURL(const char *url, const char *target)
 
 const unsigned char *CSWFAction::Build()
 {
-    // Each record: code, u16 payload length, payload; then the ActionEndFlag 00.
-    size_t size = 1;
-    for (const ActionRecord &r : m_records)
-        size += 1 + 2 + r.uPayloadLength;
-
+    // Each record: code, u16 payload length, payload; then the ActionEndFlag 00. Outside a button the list
+    // is the body of a DoAction tag.
     std::vector<unsigned char> out;
-    out.reserve(size + 6);
     if (!m_bForButton)
-        SWFPutLongTagHeader(out, SWFTag::DoAction, static_cast<uint32_t>(size));
+        SWFBeginTag(out);
     for (const ActionRecord &r : m_records)
     {
         SWFPutU8(out, r.uCode);
@@ -48,6 +44,8 @@ const unsigned char *CSWFAction::Build()
         SWFPutU8(out, 0);
     }
     SWFPutU8(out, 0);
+    if (!m_bForButton)
+        SWFEndTag(out, SWFTag::DoAction);
     m_data.swap(out);
     return m_data.data();
 }

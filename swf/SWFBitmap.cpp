@@ -17,8 +17,8 @@ struct FileCloser
     }
 };
 
-// Header (6), character id (2), FF D9 FF D8 (4) before the file; FF D9 (2) after it.
-constexpr size_t kLeadBytes = 12;
+// Character id (2) and FF D9 FF D8 (4) before the file; FF D9 (2) after it.
+constexpr size_t kLeadBytes = 6;
 constexpr size_t kTrailBytes = 2;
 } // namespace
 
@@ -36,12 +36,12 @@ CSWFBitmap::CSWFBitmap(uint16_t characterId, const char *jpegPath)
     const size_t fileBytes = static_cast<size_t>(size);
 
     std::vector<unsigned char> tag = TagLead(characterId, fileBytes);
-    tag.resize(kLeadBytes + fileBytes);
+    const size_t fileStart = tag.size();
+    tag.resize(fileStart + fileBytes);
     // A short read leaves the definition empty rather than padded with zeros.
-    if (fileBytes && std::fread(tag.data() + kLeadBytes, 1, fileBytes, file.get()) != fileBytes)
+    if (fileBytes && std::fread(tag.data() + fileStart, 1, fileBytes, file.get()) != fileBytes)
         return;
-    tag.push_back(0xFF);
-    tag.push_back(0xD9);
+    TagEnd(tag);
     m_data.swap(tag);
 }
 
@@ -53,19 +53,26 @@ CSWFBitmap::CSWFBitmap(uint16_t characterId, const uint8_t *jpeg, size_t size)
         return;
     m_data = TagLead(characterId, size);
     m_data.insert(m_data.end(), jpeg, jpeg + size);
-    m_data.push_back(0xFF);
-    m_data.push_back(0xD9);
+    TagEnd(m_data);
 }
 
 std::vector<unsigned char> CSWFBitmap::TagLead(uint16_t characterId, size_t size)
 {
+    // Character id, FF D9 FF D8, then the JPEG.
     std::vector<unsigned char> tag;
-    tag.reserve(kLeadBytes + size + kTrailBytes);
-    SWFPutLongTagHeader(tag, SWFTag::DefineBitsJPEG2, static_cast<uint32_t>(size + 8));
+    SWFBeginTag(tag);
+    tag.reserve(kSWFLongHeaderBytes + kLeadBytes + size + kTrailBytes);
     SWFPutU16(tag, characterId);
     const unsigned char markers[] = {0xFF, 0xD9, 0xFF, 0xD8};
     SWFPutBytes(tag, markers, sizeof markers);
     return tag;
+}
+
+void CSWFBitmap::TagEnd(std::vector<unsigned char> &tag)
+{
+    tag.push_back(0xFF);
+    tag.push_back(0xD9);
+    SWFEndTag(tag, SWFTag::DefineBitsJPEG2);
 }
 
 CSWFBitmap::~CSWFBitmap() = default;

@@ -26,8 +26,10 @@ class CSWFBitmap : public CSWFObject
     int GetLength() const override;
 
   private:
-    // Starts the tag of a JPEG of `size` bytes: header, id and markers, with room for the rest.
+    // Starts the tag of a JPEG of `size` bytes: room for the header, then the id and markers.
     static std::vector<unsigned char> TagLead(uint16_t characterId, size_t size);
+    // Ends it once the JPEG follows: the closing marker, then the header from the body's length.
+    static void TagEnd(std::vector<unsigned char> &tag);
 
     std::vector<unsigned char> m_data;
 };

@@ -6,16 +6,15 @@
 #include "swf/SWFMatrix.h"
 #include "swf/SWFTypes.h"
 
-#include <algorithm>
-
 namespace
 {
 // ActionOffset counts itself (2 bytes), the records and the CharacterEndFlag (1 byte).
 constexpr size_t kActionOffsetExtra = 3;
+// CondActionSize counts itself (2 bytes), the two condition bytes and the action bytes.
+constexpr size_t kCondActionExtra = 4;
 } // namespace
 
-CSWFButton::CSWFButton(uint16_t characterId, uint16_t depth, bool trackAsMenu)
-    : m_uButtonId(characterId), m_uFlags(trackAsMenu ? 1 : 0)
+CSWFButton::CSWFButton(uint16_t characterId, uint16_t depth, bool trackAsMenu) : m_uFlags(trackAsMenu ? 1 : 0)
 {
     m_nKind = kButton;
     m_nCharacterId = characterId;
@@ -24,28 +23,31 @@ CSWFButton::CSWFButton(uint16_t characterId, uint16_t depth, bool trackAsMenu)
 
 CSWFButton::~CSWFButton() = default;
 
-void CSWFButton::AddButtonRecord(uint8_t states, uint16_t characterId, uint16_t depth, const float *colorTransform)
+bool CSWFButton::AddButtonRecord(uint8_t states, uint16_t characterId, uint16_t depth, const float *colorTransform)
 {
-    ButtonRecord record{};
-    record.uStates = states & 0x0F;
-    record.uCharacterId = characterId;
-    record.uDepth = depth;
+    // States, character id, depth, MATRIX (the identity), CXFORMWITHALPHA (00: neither add nor multiply terms).
+    std::vector<unsigned char> record;
+    SWFPutU8(record, states & 0x0F);
+    SWFPutU16(record, characterId);
+    SWFPutU16(record, depth);
+    CSWFMatrix identity;
+    SWFPutRecord(record, identity);
     if (colorTransform)
     {
-        std::copy(colorTransform, colorTransform + 8, record.fColorTransform);
-        record.bHasColorTransform = true;
+        CSWFColorTransform transform(colorTransform);
+        SWFPutRecord(record, transform);
     }
-    const size_t bytes = EncodeRecord(record).size();
-    if (!m_condActions.empty() && kActionOffsetExtra + m_uRecordBytes + bytes > 0xFFFF)
-        return;
-    m_records.push_back(record);
-    m_uRecordBytes += bytes;
+    else
+        SWFPutU8(record, 0);
+    if (!m_condActions.empty() && kActionOffsetExtra + m_records.size() + record.size() > 0xFFFF)
+        return false;
+    SWFPutBytes(m_records, record.data(), record.size());
+    return true;
 }
 
 bool CSWFButton::AddCondAction(uint8_t condition1, uint8_t condition2, CSWFAction *action)
 {
     CondAction entry;
-    entry.uCondActionSize = 0;
     entry.uCondition1 = condition1;
     entry.uCondition2 = condition2;
     if (action && action->IsForButton())
@@ -59,75 +61,39 @@ bool CSWFButton::AddCondAction(uint8_t condition1, uint8_t condition2, CSWFActio
         entry.actions.assign(1, 0x00);
     }
     // The entry's size becomes 4 + its action bytes once another entry follows it.
-    if (4 + entry.actions.size() > 0xFFFF || kActionOffsetExtra + m_uRecordBytes > 0xFFFF)
+    if (kCondActionExtra + entry.actions.size() > 0xFFFF || kActionOffsetExtra + m_records.size() > 0xFFFF)
         return false;
-    for (CondAction &earlier : m_condActions)
-        earlier.uCondActionSize = static_cast<uint16_t>(4 + earlier.actions.size());
     m_condActions.push_back(std::move(entry));
     return true;
 }
 
-std::vector<unsigned char> CSWFButton::EncodeRecord(const ButtonRecord &record)
-{
-    // States, character id, depth, MATRIX, CXFORMWITHALPHA (00: neither add nor multiply terms).
-    std::vector<unsigned char> out;
-    SWFPutU8(out, record.uStates);
-    SWFPutU16(out, record.uCharacterId);
-    SWFPutU16(out, record.uDepth);
-    CSWFMatrix matrix;
-    matrix.SetMatrix(record.fMatrix[0], record.fMatrix[1], record.fMatrix[2], record.fMatrix[3], record.fMatrix[4],
-                     record.fMatrix[5]);
-    const unsigned char *matrixBytes = matrix.GetData();
-    SWFPutBytes(out, matrixBytes, static_cast<size_t>(matrix.GetLength()));
-    if (record.bHasColorTransform)
-    {
-        CSWFColorTransform transform(record.fColorTransform);
-        const unsigned char *bytes = transform.GetData();
-        SWFPutBytes(out, bytes, static_cast<size_t>(transform.GetLength()));
-    }
-    else
-        SWFPutU8(out, 0);
-    return out;
-}
-
 const unsigned char *CSWFButton::GetData()
 {
-    std::vector<unsigned char> records;
-    for (const ButtonRecord &record : m_records)
-    {
-        const std::vector<unsigned char> bytes = EncodeRecord(record);
-        records.insert(records.end(), bytes.begin(), bytes.end());
-    }
-    m_uActionOffset = m_condActions.empty() ? 0 : static_cast<uint16_t>(kActionOffsetExtra + records.size());
-
-    size_t body = 2 + 1 + 2 + records.size() + 1;
-    if (!m_condActions.empty())
-    {
-        for (const CondAction &entry : m_condActions)
-            body += 4 + entry.actions.size();
-        body += 2;
-    }
-
+    // ButtonId, flags, ActionOffset, the records, CharacterEndFlag; then the entries, each with its
+    // CondActionSize (0 for the last), and 00 00 after them.
+    const bool bEntries = !m_condActions.empty();
     std::vector<unsigned char> tag;
-    tag.reserve(6 + body);
-    SWFPutLongTagHeader(tag, SWFTag::DefineButton2, static_cast<uint32_t>(body));
-    SWFPutU16(tag, m_uButtonId);
+    SWFBeginTag(tag);
+    SWFPutU16(tag, m_nCharacterId);
     SWFPutU8(tag, m_uFlags);
-    SWFPutU16(tag, m_uActionOffset);
-    SWFPutBytes(tag, records.data(), records.size());
-    SWFPutU8(tag, m_uCharacterEndFlag);
-    for (const CondAction &entry : m_condActions)
+    SWFPutU16(tag, static_cast<uint16_t>(bEntries ? kActionOffsetExtra + m_records.size() : 0));
+    SWFPutBytes(tag, m_records.data(), m_records.size());
+    SWFPutU8(tag, 0);
+    for (size_t i = 0; i < m_condActions.size(); ++i)
     {
-        SWFPutU16(tag, entry.uCondActionSize);
+        const CondAction &entry = m_condActions[i];
+        const bool bLast = i + 1 == m_condActions.size();
+        SWFPutU16(tag, static_cast<uint16_t>(bLast ? 0 : kCondActionExtra + entry.actions.size()));
         SWFPutU8(tag, entry.uCondition1);
         SWFPutU8(tag, entry.uCondition2);
         SWFPutBytes(tag, entry.actions.data(), entry.actions.size());
     }
-    if (!m_condActions.empty())
+    if (bEntries)
     {
         SWFPutU8(tag, 0);
         SWFPutU8(tag, 0);
     }
+    SWFEndTag(tag, SWFTag::DefineButton2);
     m_data.swap(tag);
     return m_data.data();
 }

@@ -18,13 +18,17 @@ class CSWFButton : public CSWFObject
     static constexpr uint8_t kStateOver = 0x02;
     static constexpr uint8_t kStateDown = 0x04;
     static constexpr uint8_t kStateHitTest = 0x08;
+    // Transitions of the first condition byte, and of the second (whose upper 7 bits hold a key code).
+    static constexpr uint8_t kCondOverUpToOverDown = 0x04;
+    static constexpr uint8_t kCondOverDownToIdle = 0x01;
 
     CSWFButton(uint16_t characterId, uint16_t depth, bool trackAsMenu);
     ~CSWFButton() override;
 
     // Shows characterId at depth in the given states (low 4 bits kept); colorTransform is null or the
-    // eight terms of CSWFColorTransform. Ignored when the records would push ActionOffset past 16 bits.
-    void AddButtonRecord(uint8_t states, uint16_t characterId, uint16_t depth, const float *colorTransform);
+    // eight terms of CSWFColorTransform. Returns false, adding nothing, when an entry exists and the
+    // records would push its ActionOffset past 16 bits.
+    bool AddButtonRecord(uint8_t states, uint16_t characterId, uint16_t depth, const float *colorTransform);
     // Adds an entry run on the transitions of condition1 and condition2, with a copy of the action
     // bytes (an empty list when action is null or not made for a button). Returns false, adding
     // nothing, when the entry's CondActionSize or the ActionOffset would not fit 16 bits.
@@ -34,32 +38,16 @@ class CSWFButton : public CSWFObject
     int GetLength() const override;
 
   private:
-    struct ButtonRecord
-    {
-        uint8_t uStates;
-        uint16_t uCharacterId;
-        uint16_t uDepth;
-        float fMatrix[6];
-        float fColorTransform[8];
-        bool bHasColorTransform;
-    };
     struct CondAction
     {
-        uint16_t uCondActionSize;
         uint8_t uCondition1;
         uint8_t uCondition2;
         std::vector<unsigned char> actions;
     };
 
-    static std::vector<unsigned char> EncodeRecord(const ButtonRecord &record);
-
-    uint16_t m_uButtonId;
     uint8_t m_uFlags;
-    uint16_t m_uActionOffset = 0;
-    std::vector<ButtonRecord> m_records;
-    // Encoded size of all records, kept to check ActionOffset when adding.
-    size_t m_uRecordBytes = 0;
-    uint8_t m_uCharacterEndFlag = 0;
+    // The button records, each encoded once as it is added.
+    std::vector<unsigned char> m_records;
     std::vector<CondAction> m_condActions;
     std::vector<unsigned char> m_data;
 };

@@ -37,7 +37,7 @@ const unsigned char *CSWFColorTransform::GetData()
     // HasAddTerms 1, HasMultTerms 1, Nbits (4 bits).
     m_uFlagsAndBits = static_cast<uint8_t>(0x30 | n);
 
-    CBitWriter bits(6 + 8 * size_t{n});
+    CBitWriter bits;
     bits.WriteBits(m_uFlagsAndBits, 6);
     for (int16_t term : m_nMult)
         bits.WriteBits(term, n);

@@ -67,13 +67,7 @@ const unsigned char *CSWFMatrix::GetData()
     const bool bRotate = (m_uFlags & kHasRotate) != 0;
     const unsigned translateBits = (m_uFlags & kHasTranslate) ? m_uTranslateBits : 0;
 
-    size_t total = 1 + 1 + 5 + 2 * size_t{translateBits};
-    if (bScale)
-        total += 5 + 2 * size_t{m_uScaleBits};
-    if (bRotate)
-        total += 5 + 2 * size_t{m_uRotateBits};
-
-    CBitWriter bits(total);
+    CBitWriter bits;
     bits.WriteFlag(bScale);
     if (bScale)
     {

@@ -50,10 +50,11 @@ int CSWFMovie::Open(const char *path, float width, float height, unsigned char f
 void CSWFMovie::SetBackgroundColor(SWFRGB color)
 {
     std::vector<unsigned char> tag;
-    SWFPutShortTagHeader(tag, SWFTag::SetBackgroundColor, 3);
+    SWFBeginTag(tag);
     SWFPutU8(tag, color.red);
     SWFPutU8(tag, color.green);
     SWFPutU8(tag, color.blue);
+    SWFEndTag(tag, SWFTag::SetBackgroundColor);
     AppendTag(tag);
 }
 
@@ -74,40 +75,41 @@ void CSWFMovie::PlaceObject(CSWFObject *object, uint16_t depth, bool newCharacte
 {
     if (!object)
         return;
-    CSWFMatrix &matrix = object->GetPlacementMatrix();
-    const unsigned char *matrixBytes = matrix.GetData();
-    const size_t matrixLength = static_cast<size_t>(matrix.GetLength());
-
-    std::vector<unsigned char> cxform;
-    if (colorTransform)
-    {
-        CSWFColorTransform transform(colorTransform);
-        const unsigned char *bytes = transform.GetData();
-        cxform.assign(bytes, bytes + transform.GetLength());
-    }
-
-    // Flags: 0x02 HasCharacter or 0x01 Move, 0x04 HasMatrix, 0x08 HasColorTransform.
+    // Flags: 0x02 HasCharacter or 0x01 Move, 0x04 HasMatrix, 0x08 HasColorTransform; then depth, the
+    // character id (new character only), MATRIX and CXFORMWITHALPHA (when given).
     uint8_t flags = newCharacter ? 0x06 : 0x05;
     if (colorTransform)
         flags |= 0x08;
-    const size_t body = 1 + 2 + (newCharacter ? 2 : 0) + matrixLength + cxform.size();
-
     std::vector<unsigned char> tag;
-    tag.reserve(6 + body);
-    SWFPutLongTagHeader(tag, SWFTag::PlaceObject2, static_cast<uint32_t>(body));
+    SWFBeginTag(tag);
     SWFPutU8(tag, flags);
     SWFPutU16(tag, depth);
     if (newCharacter)
         SWFPutU16(tag, object->GetCharacterId());
-    SWFPutBytes(tag, matrixBytes, matrixLength);
-    SWFPutBytes(tag, cxform.data(), cxform.size());
+    SWFPutRecord(tag, object->GetPlacementMatrix());
+    if (colorTransform)
+    {
+        CSWFColorTransform transform(colorTransform);
+        SWFPutRecord(tag, transform);
+    }
+    SWFEndTag(tag, SWFTag::PlaceObject2);
+    AppendTag(tag);
+}
+
+void CSWFMovie::RemoveObject(uint16_t depth)
+{
+    std::vector<unsigned char> tag;
+    SWFBeginTag(tag);
+    SWFPutU16(tag, depth);
+    SWFEndTag(tag, SWFTag::RemoveObject2);
     AppendTag(tag);
 }
 
 void CSWFMovie::ShowFrame()
 {
     std::vector<unsigned char> tag;
-    SWFPutShortTagHeader(tag, SWFTag::ShowFrame, 0);
+    SWFBeginTag(tag);
+    SWFEndTag(tag, SWFTag::ShowFrame);
     AppendTag(tag);
     ++m_uFrameCount;
 }

@@ -31,6 +31,8 @@ class CSWFMovie
     void AddObject(CSWFObject *object, uint16_t depth, bool place);
     // Appends a PlaceObject2; colorTransform is null or the eight terms of CSWFColorTransform.
     void PlaceObject(CSWFObject *object, uint16_t depth, bool newCharacter, const float *colorTransform);
+    // Appends a RemoveObject2: the character at depth leaves the display list.
+    void RemoveObject(uint16_t depth);
     // Appends ShowFrame and counts the frame (16 bits).
     void ShowFrame();
     // Writes the header and the End tag and closes the file. Without an open file: nothing.

@@ -25,7 +25,7 @@ const unsigned char *CSWFRectangle::GetData()
     // 5-bit width, then xmin, xmax, ymin, ymax in twips.
     const unsigned n = SignedBitsFor({m_nXmin, m_nXmax, m_nYmin, m_nYmax});
     m_uBits = static_cast<uint8_t>(n);
-    CBitWriter bits(5 + 4 * size_t{n});
+    CBitWriter bits;
     bits.WriteBits(n, 5);
     bits.WriteBits(m_nXmin, n);
     bits.WriteBits(m_nXmax, n);

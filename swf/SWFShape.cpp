@@ -19,7 +19,7 @@ float FillScale(float targetExtent, float sourceExtent)
 }
 } // namespace
 
-CSWFShape::CSWFShape(uint16_t characterId, SWFRectF bounds, uint16_t depth) : m_uShapeId(characterId)
+CSWFShape::CSWFShape(uint16_t characterId, SWFRectF bounds, uint16_t depth)
 {
     m_nKind = kShape;
     m_nCharacterId = characterId;
@@ -122,16 +122,7 @@ void CSWFShape::PutStyleCount(std::vector<unsigned char> &out, size_t count)
 
 std::vector<unsigned char> CSWFShape::BuildShapeRecords(unsigned fillBits, unsigned lineBits) const
 {
-    size_t total = 6; // end record
-    for (const ShapeRecord &r : m_records)
-    {
-        if (r.bEdge)
-            total += 7 + 2 * size_t{r.uBits};
-        else
-            total += 6 + (r.bMoveTo ? 5 + 2 * size_t{r.uBits} : 0) + 2 * fillBits + lineBits;
-    }
-
-    CBitWriter bits(total);
+    CBitWriter bits;
     for (const ShapeRecord &r : m_records)
     {
         if (r.bEdge)
@@ -164,49 +155,43 @@ std::vector<unsigned char> CSWFShape::BuildShapeRecords(unsigned fillBits, unsig
             bits.WriteBits(r.uLineStyle, lineBits);
         }
     }
+    // End record: six 0 bits.
     bits.WriteBits(0, 6);
     return bits.GetBytes();
 }
 
 const unsigned char *CSWFShape::GetData()
 {
-    std::vector<unsigned char> styles;
-    PutStyleCount(styles, m_fillStyles.size());
+    // ShapeId, ShapeBounds, FILLSTYLEARRAY, LINESTYLEARRAY, NumFillBits and NumLineBits, SHAPERECORDS.
+    std::vector<unsigned char> tag;
+    SWFBeginTag(tag);
+    SWFPutU16(tag, m_nCharacterId);
+    SWFPutRecord(tag, m_bounds);
+    PutStyleCount(tag, m_fillStyles.size());
     for (const FillStyle &fill : m_fillStyles)
     {
-        SWFPutU8(styles, fill.uType);
-        SWFPutU16(styles, fill.uBitmapId);
+        SWFPutU8(tag, fill.uType);
+        SWFPutU16(tag, fill.uBitmapId);
         CSWFMatrix matrix;
         matrix.SetMatrix(fill.fMatrix[0], fill.fMatrix[1], fill.fMatrix[2], fill.fMatrix[3], fill.fMatrix[4],
                          fill.fMatrix[5]);
-        const unsigned char *bytes = matrix.GetData();
-        SWFPutBytes(styles, bytes, static_cast<size_t>(matrix.GetLength()));
+        SWFPutRecord(tag, matrix);
     }
-    PutStyleCount(styles, m_lineStyles.size());
+    PutStyleCount(tag, m_lineStyles.size());
     for (const LineStyle &line : m_lineStyles)
     {
-        SWFPutU16(styles, line.uWidth);
-        SWFPutU8(styles, line.clr.red);
-        SWFPutU8(styles, line.clr.green);
-        SWFPutU8(styles, line.clr.blue);
-        SWFPutU8(styles, line.clr.alpha);
+        SWFPutU16(tag, line.uWidth);
+        SWFPutU8(tag, line.clr.red);
+        SWFPutU8(tag, line.clr.green);
+        SWFPutU8(tag, line.clr.blue);
+        SWFPutU8(tag, line.clr.alpha);
     }
     const unsigned fillBits = StyleBits(m_fillStyles.size());
     const unsigned lineBits = StyleBits(m_lineStyles.size());
-    SWFPutU8(styles, static_cast<uint8_t>((fillBits << 4) | lineBits));
-
+    SWFPutU8(tag, static_cast<uint8_t>((fillBits << 4) | lineBits));
     const std::vector<unsigned char> records = BuildShapeRecords(fillBits, lineBits);
-    const unsigned char *bounds = m_bounds.GetData();
-    const size_t boundsLength = static_cast<size_t>(m_bounds.GetLength());
-    const size_t body = 2 + boundsLength + styles.size() + records.size();
-
-    std::vector<unsigned char> tag;
-    tag.reserve(6 + body);
-    SWFPutLongTagHeader(tag, SWFTag::DefineShape3, static_cast<uint32_t>(body));
-    SWFPutU16(tag, m_uShapeId);
-    SWFPutBytes(tag, bounds, boundsLength);
-    SWFPutBytes(tag, styles.data(), styles.size());
     SWFPutBytes(tag, records.data(), records.size());
+    SWFEndTag(tag, SWFTag::DefineShape3);
     m_data.swap(tag);
     return m_data.data();
 }

@@ -70,7 +70,6 @@ class CSWFShape : public CSWFObject
     void AppendEdge(int32_t dx, int32_t dy);
     std::vector<unsigned char> BuildShapeRecords(unsigned fillBits, unsigned lineBits) const;
 
-    uint16_t m_uShapeId;
     std::vector<FillStyle> m_fillStyles;
     std::vector<LineStyle> m_lineStyles;
     std::vector<ShapeRecord> m_records;

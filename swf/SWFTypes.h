@@ -1,6 +1,9 @@
-// Plain types shared by the SWF writer: rectangles, colours, tag codes, unit conversions and byte output.
+// Plain types shared by the SWF writer: rectangles, colours, tag headers, unit conversions and byte output.
 #pragma once
 
+#include "base/SWFTag.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -30,19 +33,6 @@ struct SWFRGBA
     uint8_t green;
     uint8_t blue;
     uint8_t alpha;
-};
-
-// Tag codes; each tag type has a fixed header form (short: 2 bytes, long: 6 bytes).
-enum class SWFTag : uint16_t
-{
-    End = 0,                // short, length 0
-    ShowFrame = 1,          // short, length 0
-    SetBackgroundColor = 9, // short, length 3
-    DoAction = 12,          // long
-    DefineBitsJPEG2 = 21,   // long
-    PlaceObject2 = 26,      // long
-    DefineShape3 = 32,      // long
-    DefineButton2 = 34,     // long
 };
 
 // Largest magnitude of a signed field whose width is held in 5 bits (31 bits, sign included).
@@ -91,15 +81,56 @@ inline void SWFPutBytes(std::vector<unsigned char> &out, const unsigned char *by
         out.insert(out.end(), bytes, bytes + count);
 }
 
-// Short tag header: code in the upper 10 bits, body length (below 63) in the lower 6.
-inline void SWFPutShortTagHeader(std::vector<unsigned char> &out, SWFTag code, unsigned bodyLength)
+// Appends a record's fresh encoding (CSWFRectangle, CSWFMatrix, CSWFColorTransform).
+template <class Record> void SWFPutRecord(std::vector<unsigned char> &out, Record &record)
 {
-    SWFPutU16(out, static_cast<uint16_t>((static_cast<unsigned>(code) << 6) | (bodyLength & 0x3F)));
+    const unsigned char *bytes = record.GetData();
+    SWFPutBytes(out, bytes, static_cast<size_t>(record.GetLength()));
 }
 
-// Long tag header: code with length 0x3F, then the body length as u32.
-inline void SWFPutLongTagHeader(std::vector<unsigned char> &out, SWFTag code, uint32_t bodyLength)
+// Bytes of the longest tag header: the code with length 0x3F, then the body length as u32.
+constexpr size_t kSWFLongHeaderBytes = 6;
+
+// True for the tags the writer always gives the long header, whatever their body length.
+inline bool SWFTagTakesLongHeader(SWFTag code)
 {
-    SWFPutU16(out, static_cast<uint16_t>((static_cast<unsigned>(code) << 6) | 0x3F));
-    SWFPutU32(out, bodyLength);
+    switch (code)
+    {
+    case SWFTag::DoAction:
+    case SWFTag::DefineBitsJPEG2:
+    case SWFTag::PlaceObject2:
+    case SWFTag::DefineShape3:
+    case SWFTag::DefineButton2:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Starts a tag in `tag`: room for its header, which SWFEndTag writes once the body that follows is complete.
+inline void SWFBeginTag(std::vector<unsigned char> &tag)
+{
+    tag.assign(kSWFLongHeaderBytes, 0);
+}
+
+// Ends the tag begun in `tag`: its header, sized from the body actually written, goes in front of it.
+// The short header (code in the upper 10 bits, length in the lower 6) serves a tag that does not take
+// the long one and whose body is below 63 bytes; otherwise the long header: length 0x3F, then the u32
+// length.
+inline void SWFEndTag(std::vector<unsigned char> &tag, SWFTag code)
+{
+    const size_t body = tag.size() - kSWFLongHeaderBytes;
+    const unsigned codeBits = static_cast<unsigned>(code) << 6;
+    std::vector<unsigned char> header;
+    if (!SWFTagTakesLongHeader(code) && body < 0x3F)
+    {
+        SWFPutU16(header, static_cast<uint16_t>(codeBits | static_cast<unsigned>(body)));
+        tag.erase(tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(kSWFLongHeaderBytes - header.size()));
+    }
+    else
+    {
+        SWFPutU16(header, static_cast<uint16_t>(codeBits | 0x3F));
+        SWFPutU32(header, static_cast<uint32_t>(body));
+    }
+    std::copy(header.begin(), header.end(), tag.begin());
 }

@@ -48,6 +48,11 @@ std::vector<std::string> TagOutline(const SwfMovie &movie)
             outline.push_back("place" + std::to_string(place.depth));
             break;
         }
+        case kSwfRemoveObject2:
+            EXPECT_EQ(tag.body.size(), 2u);
+            outline.push_back(
+                "remove" + std::to_string(static_cast<uint8_t>(tag.body[0]) | static_cast<uint8_t>(tag.body[1]) << 8));
+            break;
         case kSwfShowFrame:
             outline.push_back("frame");
             break;
@@ -105,8 +110,9 @@ TEST(MovieBuildTest, FpsModeGivesOneFramePerSlideAtTheChosenRate)
     EXPECT_EQ(movie.frameSize.xmax, 64 * 20);
     EXPECT_EQ(movie.frameSize.ymax, 48 * 20);
     EXPECT_EQ(TagOutline(movie),
-              Expected({"bg", "bits1", "shape2", "place2", "button3", "place3", "frame", "bits4", "shape5", "place5",
-                        "button6", "place6", "frame", "bits7", "shape8", "place8", "button9", "place9", "frame"}));
+              Expected({"bg",     "bits1",  "shape2",  "place2", "button3", "place3",  "frame", "bits4",
+                        "shape5", "place5", "button6", "place6", "remove2", "remove3", "frame", "bits7",
+                        "shape8", "place8", "button9", "place9", "remove5", "remove6", "frame"}));
     EXPECT_EQ(movie.tags[0].body, std::string("\xFF\xFF\xFF", 3)) << "white background";
 
     // Only the second slide links: GetURL with the address and an empty target, on mouse down.
@@ -164,7 +170,14 @@ TEST(MovieBuildTest, DelayModeHoldsEachSlideForItsSecondsAtOneFramePerSecond)
         std::string bits = std::to_string(3 * n - 2), shape = std::to_string(3 * n - 1), button = std::to_string(3 * n);
         expected.insert(expected.end(), {"bits" + bits, "shape" + shape, "place" + shape});
         for (int k = 0; k < 5; ++k)
-            expected.insert(expected.end(), {"button" + button, "place" + button, "frame"});
+        {
+            expected.insert(expected.end(), {"button" + button, "place" + button});
+            // The previous slide leaves once this one is placed, in its first frame only.
+            if (k == 0 && n > 1)
+                expected.insert(expected.end(),
+                                {"remove" + std::to_string(3 * n - 4), "remove" + std::to_string(3 * n - 3)});
+            expected.push_back("frame");
+        }
     }
     EXPECT_EQ(outline, expected);
     // The first slide's button carries its link in every one of its five definitions.

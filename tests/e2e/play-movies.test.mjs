@@ -1,5 +1,6 @@
 // Plays movies made by brivelle-cli in Ruffle inside headless Chromium: every frame shows its slide's picture in
-// both timing modes, and a click opens exactly the address of the slide under the mouse.
+// both timing modes, a click opens exactly the address of the slide under the mouse, and a long movie's late
+// frames cost no more than its early ones.
 import assert from 'node:assert/strict';
 import { execFile } from 'node:child_process';
 import fs from 'node:fs';
@@ -575,3 +576,47 @@ for (const movie of modes)
         }, { timeout: 60000 });
     });
 }
+
+// A long movie: each slide leaves the stage once the next is placed, so a frame costs the same wherever it lies.
+// Were every slide kept, frame k would draw k pictures and reaching a late frame would cost the square of it.
+describe('a 1,000-slide movie in Ruffle', () => {
+    const movie = { file: 'long.swf', rate: 50, width: 64, height: 48, slides: 1000 };
+    movie.period = 1000 / movie.rate;
+    const colours = [cards.red, cards.green, cards.blue];
+
+    before(async () => {
+        const pictures = path.join(tmpDir, 'pictures');
+        const names = ['red', 'green', 'blue'];
+        const args = ['--fps', String(movie.rate), '--width', String(movie.width), '--height', String(movie.height),
+                      '--quiet', '-o', path.join(tmpDir, movie.file)];
+        for (let s = 0; s < movie.slides; ++s)
+            args.push(path.join(pictures, `${names[s % 3]}.bmp`));
+        await run(cli, args, { timeout: 120000 });
+    }, { timeout: 180000 });
+
+    it('reaches frame 1,000 for at most 15 times what frame 100 costs', async (t) => {
+        const player = await MoviePage.open(browser, server, movie);
+        try
+        {
+            const reach = async (frame) => {
+                const start = performance.now();
+                await player.runTo(player.frameTime(frame - 1));
+                return performance.now() - start;
+            };
+            const to100 = await reach(100);
+            await player.expectStage(colours[99 % 3], 'frame 100');
+            const to1000 = to100 + await reach(1000);
+            await player.expectStage(colours[999 % 3], 'frame 1,000');
+            t.diagnostic(`frame 100 after ${Math.round(to100)} ms, frame 1,000 after ${Math.round(to1000)} ms ` +
+                         `(${(to1000 / to100).toFixed(1)}×)`);
+            assert.ok(to1000 <= 15 * to100,
+                      `reaching frame 1,000 took ${Math.round(to1000)} ms, more than 15 times the ` +
+                          `${Math.round(to100)} ms to frame 100` + player.diagnostics());
+            assert.deepEqual(player.errors, [], 'the page raised errors');
+        }
+        finally
+        {
+            await player.close();
+        }
+    }, { timeout: 600000 });
+});

@@ -1,4 +1,5 @@
-// Hit testing: the slide's button and its address, buttons under shapes, points in the margin.
+// Hit testing: the slide's button and its address, buttons under shapes, points in the margin; slides leaving the
+// stage.
 #include "preview/PreviewTestSupport.h"
 
 #include "bench/pictures/SamplePictures.h"
@@ -7,8 +8,39 @@
 
 #include <gtest/gtest.h>
 
-// Catches the address of an earlier slide showing through a later slide without one (all buttons stay
-// in the display list), addresses mangled on the way, and hits in the margin of a fitted stage.
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+// The movie without its RemoveObject2 tags (FileLength mended): every slide then stays on the stage.
+std::string WithoutRemovals(const std::string &movie)
+{
+    const unsigned rectBits = 5 + 4 * (static_cast<uint8_t>(movie[8]) >> 3);
+    size_t at = 8 + (rectBits + 7) / 8 + 4;
+    std::string out = movie.substr(0, at);
+    while (at < movie.size())
+    {
+        const unsigned word = static_cast<uint8_t>(movie[at]) | static_cast<uint8_t>(movie[at + 1]) << 8;
+        size_t size = 2 + (word & 0x3F);
+        if ((word & 0x3F) == 0x3F)
+            size = 6 + (static_cast<uint8_t>(movie[at + 2]) | static_cast<uint8_t>(movie[at + 3]) << 8 |
+                        static_cast<uint8_t>(movie[at + 4]) << 16 | static_cast<size_t>(movie[at + 5]) << 24);
+        if (word >> 6 != 28)
+            out += movie.substr(at, size);
+        at += size;
+    }
+    for (int i = 0; i < 4; ++i)
+        out[4 + i] = static_cast<char>(out.size() >> (8 * i));
+    return out;
+}
+} // namespace
+
+// Catches the address of an earlier slide showing through a later slide without one, a slide left on
+// the stage once the next is placed (or removed before it), frames that differ from those of the same
+// movie with every slide kept, addresses mangled on the way, and hits in the margin of a fitted stage.
+// Two rounds of playback also cover the loop back to the first frame.
 TEST(PreviewHitTest, EachSlideOpensItsOwnAddressAndASlideWithoutOneOpensNothing)
 {
     CPreviewFixture fixture;
@@ -20,17 +52,30 @@ TEST(PreviewHitTest, EachSlideOpensItsOwnAddressAndASlideWithoutOneOpensNothing)
     for (bool fpsMode : {true, false})
     {
         SCOPED_TRACE(fpsMode ? "FPS mode" : "delay mode");
-        CSwfPlayback playback;
+        CSwfPlayback playback, kept;
         std::string error;
         const std::string path = fixture.Build(slides, 64, 48, fpsMode, 1, 2);
         ASSERT_TRUE(playback.Load(path.c_str(), error)) << error;
+        ASSERT_TRUE(kept.LoadMemory(ToBytes(WithoutRemovals(ReadWholeFile(fs::u8path(path)))), error)) << error;
         const char *expected[] = {"http://example.com/a?b=1&c=%20", nullptr, "page.htm"};
         const int framesPerSlide = fpsMode ? 1 : 2;
-        for (int f = 0; f < playback.FrameCount(); ++f)
+        for (int step = 0; step < 2 * playback.FrameCount(); ++step)
         {
-            SCOPED_TRACE("frame " + std::to_string(f));
-            playback.GotoFrame(f);
-            const char *address = expected[f / framesPerSlide];
+            const int f = playback.CurrentFrame();
+            SCOPED_TRACE("frame " + std::to_string(f) + " of round " + std::to_string(step / playback.FrameCount()));
+            kept.GotoFrame(f);
+            const int slide = f / framesPerSlide;
+            const char *address = expected[slide];
+            // Only the slide's shape and button are on the stage, and they draw what every slide kept draws.
+            std::vector<uint16_t> depths;
+            for (const auto &entry : playback.DisplayList().Entries())
+                depths.push_back(entry.first);
+            EXPECT_EQ(depths, (std::vector<uint16_t>{static_cast<uint16_t>(3 * slide + 2),
+                                                     static_cast<uint16_t>(3 * slide + 3)}));
+            Raster shown, reference;
+            ASSERT_TRUE(playback.Render(shown, 64, 48));
+            ASSERT_TRUE(kept.Render(reference, 64, 48));
+            EXPECT_TRUE(shown.pixels == reference.pixels);
             // At the stage's own size, and in a wider window where x 10 lies in the margin.
             for (const auto &point : {std::make_pair(0, 0), std::make_pair(63, 47), std::make_pair(32, 20)})
             {
@@ -52,6 +97,7 @@ TEST(PreviewHitTest, EachSlideOpensItsOwnAddressAndASlideWithoutOneOpensNothing)
             std::string url, target;
             EXPECT_FALSE(playback.HitTest(10, 24, 200, 48, url, target)) << "a point in the margin";
             EXPECT_EQ(playback.HitTest(100, 24, 200, 48, url, target), address != nullptr);
+            playback.Advance();
         }
     }
 }

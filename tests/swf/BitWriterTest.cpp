@@ -1,4 +1,4 @@
-// Bit packing: field widths, MSB-first order, masking of values too wide for their field.
+// Bit packing: field widths, MSB-first order, masking of values too wide for their field, a growing buffer.
 #include "swf/BitWriter.h"
 #include "SwfTestUtil.h"
 
@@ -59,18 +59,28 @@ TEST(BitWriterTest, PacksMostSignificantBitFirstAndMasksEveryField)
         {"unused low bits of the last byte stay zero", {{1, 1}, {1, 1}, {1, 1}, {0, 1}, {1, 1}}, "E8"},
         {"zero-width fields write nothing", {{7, 0}, {1, 1}, {123, 0}}, "80"},
         {"32-bit fields", {{-2, 32}}, "FF FF FF FE"},
+        {"fields wider than 32 bits", {{1, 40}}, "00 00 00 00 01"},
+        {"fields wider than the value sign-extend it", {{-2, 70}, {1, 2}}, "FF FF FF FF FF FF FF FF F9"},
     };
     for (const Row &row : rows)
     {
         SCOPED_TRACE(row.name);
         size_t total = 0;
+        CBitWriter bits;
         for (const auto &field : row.fields)
-            total += field.second;
-        CBitWriter bits(total);
-        for (const auto &field : row.fields)
+        {
             bits.WriteBits(field.first, field.second);
+            total += field.second;
+        }
         EXPECT_EQ(bits.GetBitPosition(), total);
         const std::string got(bits.GetBytes().begin(), bits.GetBytes().end());
         EXPECT_EQ(Hex(got), Hex(HexBytes(row.hex)));
     }
+    // The buffer grows with the fields: no bit is lost however many come.
+    CBitWriter many;
+    for (int i = 0; i < 10001; ++i)
+        many.WriteFlag(i % 2 == 0);
+    ASSERT_EQ(many.GetBytes().size(), 1251u);
+    EXPECT_EQ(many.GetBytes()[1249], 0xAA);
+    EXPECT_EQ(many.GetBytes()[1250], 0x80);
 }

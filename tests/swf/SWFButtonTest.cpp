@@ -190,8 +190,8 @@ TEST(SWFButtonTest, RefusesEntriesAndRecordsThatOverflowSixteenBitOffsets)
                 button.AddButtonRecord(0x08, 2, 2, nullptr);
             const bool fits = records == 9361;
             EXPECT_EQ(button.AddCondAction(0x04, 0x01, nullptr), fits);
-            // Once an entry exists, a record that would overflow the offset is not added.
-            button.AddButtonRecord(0x08, 2, 2, nullptr);
+            // Once an entry exists, a record that would overflow the offset is refused.
+            EXPECT_EQ(button.AddButtonRecord(0x08, 2, 2, nullptr), !fits);
             SwfButton decoded;
             ASSERT_EQ(Decode(button, decoded), "");
             EXPECT_EQ(decoded.records.size(), static_cast<size_t>(fits ? records : records + 1));

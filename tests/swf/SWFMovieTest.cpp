@@ -115,7 +115,7 @@ TEST(SWFMovieTest, AddObjectDefinesAndPlacesEveryKindButBitmaps)
     }
 }
 
-TEST(SWFMovieTest, PlaceObjectWritesMoveAndColourTransformForms)
+TEST(SWFMovieTest, PlaceAndRemoveObjectWriteTheirForms)
 {
     TempDir dir;
     auto shape = MakeSlideShape(7, 10, 10, 1);
@@ -126,12 +126,14 @@ TEST(SWFMovieTest, PlaceObjectWritesMoveAndColourTransformForms)
         bool newCharacter;
         const float *cxform;
         const char *hex;
+        bool remove = false;
     };
     const Row rows[] = {
         {"new character", true, nullptr, "BF 06 06 00 00 00 | 06 | 05 00 | 07 00 | 00"},
         {"move without a character", false, nullptr, "BF 06 04 00 00 00 | 05 | 05 00 | 00"},
         {"with a colour transform", true, neutral,
          "BF 06 11 00 00 00 | 0E | 05 00 | 07 00 | 00 | E9 00 40 10 04 00 00 00 00 00 00"},
+        {"RemoveObject2, short header", false, nullptr, "02 07 | 05 00", true},
     };
     for (const Row &row : rows)
     {
@@ -139,7 +141,10 @@ TEST(SWFMovieTest, PlaceObjectWritesMoveAndColourTransformForms)
         const std::string path = dir.File("place.swf");
         CSWFMovie movie;
         ASSERT_EQ(movie.Open(path.c_str(), 200, 200, 12), 1);
-        movie.PlaceObject(shape.get(), 5, row.newCharacter, row.cxform);
+        if (row.remove)
+            movie.RemoveObject(5);
+        else
+            movie.PlaceObject(shape.get(), 5, row.newCharacter, row.cxform);
         movie.PlaceObject(nullptr, 5, true, nullptr);
         movie.Close();
         const std::string bytes = ReadMovie(path);
@@ -147,6 +152,8 @@ TEST(SWFMovieTest, PlaceObjectWritesMoveAndColourTransformForms)
         EXPECT_EQ(Hex(bytes.substr(20, bytes.size() - 22)), Hex(HexBytes(row.hex)));
         SwfMovie parsed;
         ASSERT_EQ(ParseSwfMovie(bytes, parsed), "");
+        if (row.remove)
+            continue;
         SwfPlaceObject2 place;
         ASSERT_EQ(DecodePlaceObject2(parsed.tags[0], place), "");
         EXPECT_EQ(place.depth, 5);

@@ -15,6 +15,7 @@ enum SwfCode
     kSwfDoAction = 12,
     kSwfDefineBitsJpeg2 = 21,
     kSwfPlaceObject2 = 26,
+    kSwfRemoveObject2 = 28,
     kSwfDefineShape3 = 32,
     kSwfDefineButton2 = 34,
 };
