@@ -12,13 +12,15 @@
 #include "cli/CliOptions.h"
 #include "imaging/ImageType.h"
 
+#include "BrivelleVersion.h"
+
 #include <cctype>
 #include <cerrno>
 #include <memory>
 
 namespace
 {
-const char *const kVersion = "brivelle-cli 1.0.0";
+const char *const kVersion = "brivelle-cli " BRIVELLE_VERSION;
 
 struct FileCloser
 {
