@@ -3,6 +3,7 @@
 
 #include "base/Path.h"
 #include "base/Utf8.h"
+#include "build/WebPage.h"
 #include "preview/Shockwaveflash1.h"
 
 #include <commdlg.h>
@@ -12,7 +13,9 @@
 
 namespace
 {
-const wchar_t kSwfFilter[] = L"SWF File|*.swf|";
+// Save As offers the movie alone, or the movie with a web page that plays it.
+const wchar_t kSaveFilterEnglish[] = L"SWF File|*.swf|Web page with movie (*.html)|*.html|";
+const wchar_t kSaveFilterChinese[] = L"SWF File|*.swf|含影片的网页 (*.html)|*.html|";
 // Save As: ask before replacing a file, no read-only box.
 constexpr DWORD kSaveOptions = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
 const wchar_t kTempMovieName[] = L"ftmptest0.swf";
@@ -55,8 +58,25 @@ int CBrivelleDlg::BuildMovie()
             ShowMessageBox(L"Please add image files to list", MB_OK | MB_ICONWARNING);
             return 0;
         }
-        std::wstring outputPath;
-        if (!m_services.ShowSaveFileDialog(m_hWnd, kSwfFilter, L"swf", kSaveOptions, outputPath))
+        std::wstring chosenPath;
+        if (!m_services.ShowSaveFileDialog(m_hWnd, m_bEnglish ? kSaveFilterEnglish : kSaveFilterChinese, L"swf",
+                                           kSaveOptions, chosenPath))
+            return 0;
+        const bool bWebPage = IsWebPagePath(Utf8FromWide(chosenPath));
+        const std::wstring outputPath =
+            bWebPage ? WideFromUtf8(ReplaceExtension(Utf8FromWide(chosenPath), ".swf")) : chosenPath;
+        const std::string playerFolder = WebPlayerFolderBeside(Utf8FromWide(m_services.ModulePath()));
+        if (bWebPage && !HasWebPlayerFiles(playerFolder))
+        {
+            ShowMessageBox(L"The web page was not made: the web player files (ruffle) are not installed beside "
+                           L"Brivelle.exe.",
+                           MB_OK | MB_ICONWARNING);
+            return 0;
+        }
+        // The Save As dialog asked about the page; the movie beside it is replaced only when the user agrees.
+        if (bWebPage && m_services.FileExists(outputPath) &&
+            ShowMessageBox(outputPath + L" already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONWARNING) !=
+                IDYES)
             return 0;
 
         BuildJob job;
@@ -87,6 +107,11 @@ int CBrivelleDlg::BuildMovie()
         }
         ShowPreview(tempMovie);
         ReportBuildProblems(report, outputPath);
+        std::string error;
+        if (bWebPage && !report.bCopyFailed &&
+            !PublishWebPage(playerFolder, job.strOutput, Utf8FromWide(chosenPath), job.settings.nWidth,
+                            job.settings.nHeight, error))
+            ShowMessageBox(L"The web page could not be saved: " + Sentence(error), MB_OK | MB_ICONWARNING);
         return 1;
     }
     catch (const std::bad_alloc &)
