@@ -6,11 +6,15 @@
 #include "base/InterruptCleanup.h"
 #include "base/Path.h"
 #include "base/PrivateFolder.h"
+#include "base/ProgramPath.h"
 #include "base/Utf8.h"
 #include "build/GifSplitter.h"
 #include "build/MovieBuilder.h"
+#include "build/WebPage.h"
 #include "cli/CliOptions.h"
 #include "imaging/ImageType.h"
+
+#include "BrivelleVersion.h"
 
 #include <algorithm>
 #include <cctype>
@@ -19,7 +23,7 @@
 
 namespace
 {
-const char *const kVersion = "brivelle-cli 1.0.0";
+const char *const kVersion = "brivelle-cli " BRIVELLE_VERSION;
 
 struct FileCloser
 {
@@ -205,6 +209,7 @@ class CCliRun
     Delivery m_delivery = Delivery::kReplace;
     CFileReplacement m_replacement;
     CPrivateFolder m_temp;
+    const std::string m_strPlayerFolder = WebPlayerFolderBeside(ProgramPathUtf8());
     std::vector<std::wstring> m_frameFiles;
     int64_t m_nBytes = 0;
 };
@@ -308,6 +313,9 @@ int CCliRun::Deliver(const BuildJob &job)
 
 int CCliRun::Run()
 {
+    // The page needs the player files beside this program; without them nothing is written.
+    if (m_options.bHtml && !HasWebPlayerFiles(m_strPlayerFolder))
+        return Fail(kExitUsage, "the web player files (ruffle/) are not installed beside brivelle-cli");
     std::vector<bool> isGif;
     if (int status = CheckInputs(isGif))
         return status;
@@ -315,6 +323,8 @@ int CCliRun::Run()
     std::string error;
     if (!ChooseDelivery(m_options.strOutput, m_delivery, error))
         return Fail(kExitOutput, error);
+    if (m_options.bHtml && m_delivery != Delivery::kReplace)
+        return Fail(kExitUsage, "--html needs the movie in a file beside its page, not " + m_options.strOutput);
     if (m_delivery == Delivery::kReplace && !m_replacement.Open(m_options.strOutput, error))
         return Fail(kExitOutput, "cannot write " + m_options.strOutput + ": " + error);
 
@@ -367,6 +377,10 @@ int CCliRun::Run()
     }
     if (int status = Deliver(job))
         return status;
+    const std::string pagePath = ReplaceExtension(m_options.strOutput, ".html");
+    if (m_options.bHtml && !PublishWebPage(m_strPlayerFolder, m_options.strOutput, pagePath, job.settings.nWidth,
+                                           job.settings.nHeight, error))
+        return InterruptStatus() ? InterruptStatus() : Fail(kExitOutput, error);
 
     if (!m_options.bQuiet)
     {
@@ -376,6 +390,8 @@ int CCliRun::Run()
                 << ", " << report.nFrames << " frame" << (report.nFrames == 1 ? "" : "s") << " at " << report.nRate
                 << " fps, " << job.settings.nWidth << " x " << job.settings.nHeight << " pixels, " << m_nBytes
                 << " bytes\n";
+        if (m_options.bHtml)
+            summary << pagePath << ": web page, with the player files in " << kWebPlayerFolder << "/ beside it\n";
     }
     return kExitOk;
 }

@@ -3,6 +3,7 @@
 
 #include "base/FileUtf8.h"
 #include "base/Utf8.h"
+#include "build/WebPage.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -28,6 +29,9 @@ const char *const kCliUsage =
     "  --height N         movie height in pixels, 8 to 65500 (default 192)\n"
     "  --fps N            frames per second, one frame per slide (default 1)\n"
     "  --delay N          whole seconds per slide, at one frame per second\n"
+    "  --html             also write OUT.html, a web page that plays the movie in today's\n"
+    "                     browsers, and ruffle/, the player files it needs, beside the movie;\n"
+    "                     upload them to a web server (browsers do not play the page from a file)\n"
     "  --jobs N           threads that prepare pictures (default: one per core)\n"
     "  --quiet            print nothing but errors\n"
     "  --help             show this help\n"
@@ -51,6 +55,7 @@ enum class OptionId
     kFps,
     kDelay,
     kJobs,
+    kHtml,
     kQuiet,
     kHelp,
     kVersion,
@@ -71,7 +76,7 @@ const OptionSpec kOptions[] = {
     {"--height", nullptr, OptionId::kHeight, true, true},     {"--fps", nullptr, OptionId::kFps, true, true},
     {"--delay", nullptr, OptionId::kDelay, true, true},       {"--jobs", nullptr, OptionId::kJobs, true, true},
     {"--quiet", "-q", OptionId::kQuiet, false, false},        {"--help", "-h", OptionId::kHelp, false, false},
-    {"--version", nullptr, OptionId::kVersion, false, false},
+    {"--version", nullptr, OptionId::kVersion, false, false}, {"--html", nullptr, OptionId::kHtml, false, false},
 };
 
 bool IsOption(const std::string &arg)
@@ -314,6 +319,9 @@ bool ParseCliOptions(const std::vector<std::string> &args, CliOptions &options, 
         case OptionId::kJobs:
             ok = ParseNumber(text, 1, 64, "--jobs", options.nJobs, error);
             break;
+        case OptionId::kHtml:
+            options.bHtml = true;
+            break;
         case OptionId::kQuiet:
             options.bQuiet = true;
             break;
@@ -338,6 +346,11 @@ bool ParseCliOptions(const std::vector<std::string> &args, CliOptions &options, 
     if (options.strOutput.empty())
     {
         error = "no output file given (-o OUT.swf)";
+        return false;
+    }
+    if (options.bHtml && (options.strOutput == "-" || IsWebPagePath(options.strOutput)))
+    {
+        error = "--html writes OUT.html beside the movie: name the movie OUT.swf, not " + options.strOutput;
         return false;
     }
     if (options.inputs.empty())

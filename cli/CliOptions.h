@@ -33,6 +33,7 @@ struct CliOptions
     std::vector<std::string> lists; // the list files read
     BuildSettings settings;
     int nJobs = 0;
+    bool bHtml = false;  // also the web page and the player files beside the movie
     bool bQuiet = false;
     bool bHelp = false;
     bool bVersion = false;

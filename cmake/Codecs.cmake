@@ -18,11 +18,14 @@ endif()
 
 if(WIN32)
   # Cross-built once by scripts/build-codecs into out/codecs/<processor>; a stamp newer than the
-  # script means the libraries are there and current.
+  # script and its pinned versions means the libraries are there and current.
   set(BRIVELLE_CODECS_DIR ${CMAKE_SOURCE_DIR}/out/codecs/${CMAKE_SYSTEM_PROCESSOR})
   set(codecs_script ${CMAKE_SOURCE_DIR}/scripts/build-codecs)
+  set(codecs_pins ${CMAKE_SOURCE_DIR}/scripts/codec-versions)
   set(codecs_stamp ${BRIVELLE_CODECS_DIR}/.complete)
-  if(NOT EXISTS ${codecs_stamp} OR ${codecs_script} IS_NEWER_THAN ${codecs_stamp})
+  if(NOT EXISTS ${codecs_stamp}
+     OR ${codecs_script} IS_NEWER_THAN ${codecs_stamp}
+     OR ${codecs_pins} IS_NEWER_THAN ${codecs_stamp})
     message(STATUS "Building the codec libraries for Windows (scripts/build-codecs)")
     execute_process(COMMAND ${codecs_script} ${CMAKE_SYSTEM_PROCESSOR} RESULT_VARIABLE codecs_result)
     if(NOT codecs_result EQUAL 0)
@@ -30,7 +33,7 @@ if(WIN32)
                           "its codec libraries in ${BRIVELLE_CODECS_DIR}. See out/codecs/build.log.")
     endif()
   endif()
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${codecs_script})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${codecs_script} ${codecs_pins})
 
   function(brivelle_codec name file)
     set(path ${BRIVELLE_CODECS_DIR}/lib/${file})

@@ -3,6 +3,7 @@
 
 #include "base/Path.h"
 #include "base/Utf8.h"
+#include "build/WebPage.h"
 #include "preview/Shockwaveflash1.h"
 
 #include <commdlg.h>
@@ -57,9 +58,23 @@ int CBrivelleDlg::BuildMovie()
             ShowMessageBox(UiString(UiText::AddImagesFirst, m_bEnglish), MB_OK | MB_ICONWARNING);
             return 0;
         }
-        std::wstring outputPath;
+        std::wstring chosenPath;
         if (!m_services.ShowSaveFileDialog(m_hWnd, UiString(UiText::SwfFilter, m_bEnglish), L"swf", kSaveOptions,
-                                           outputPath))
+                                           chosenPath))
+            return 0;
+        const bool bWebPage = IsWebPagePath(Utf8FromWide(chosenPath));
+        const std::wstring outputPath =
+            bWebPage ? WideFromUtf8(ReplaceExtension(Utf8FromWide(chosenPath), ".swf")) : chosenPath;
+        const std::string playerFolder = WebPlayerFolderBeside(Utf8FromWide(m_services.ModulePath()));
+        if (bWebPage && !HasWebPlayerFiles(playerFolder))
+        {
+            ShowMessageBox(UiString(UiText::WebPlayerMissing, m_bEnglish), MB_OK | MB_ICONWARNING);
+            return 0;
+        }
+        // The Save As dialog asked about the page; the movie beside it is replaced only when the user agrees.
+        if (bWebPage && m_services.FileExists(outputPath) &&
+            ShowMessageBox(FormatUiText(UiText::ReplaceMovieQuestion, m_bEnglish, {outputPath}),
+                           MB_YESNO | MB_ICONWARNING) != IDYES)
             return 0;
 
         BuildJob job;
@@ -89,6 +104,12 @@ int CBrivelleDlg::BuildMovie()
         }
         ShowPreview(tempMovie);
         ReportBuildProblems(report, outputPath);
+        std::string error;
+        if (bWebPage && !report.bCopyFailed &&
+            !PublishWebPage(playerFolder, job.strOutput, Utf8FromWide(chosenPath), job.settings.nWidth,
+                            job.settings.nHeight, error))
+            ShowMessageBox(FormatUiText(UiText::WebPageNotSaved, m_bEnglish, {Sentence(error)}),
+                           MB_OK | MB_ICONWARNING);
         return 1;
     }
     catch (const std::bad_alloc &)

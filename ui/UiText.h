@@ -8,6 +8,9 @@ enum class UiText
 {
     ImageFilter,
     SwfFilter,
+    WebPlayerMissing,
+    ReplaceMovieQuestion,
+    WebPageNotSaved,
     AddImagesFirst,
     MovieNotMade,
     NoTempFolder,

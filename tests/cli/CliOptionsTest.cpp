@@ -85,6 +85,8 @@ TEST(CliOptionsTest, BadUsageIsRefusedWithAMessage)
         {{"a.bmp", "-o"}, "needs a value"},
         {{"a.bmp", "-o", "o.swf", "--frobnicate"}, "unknown option"},
         {{"a.bmp", "-o", "o.swf", "--list", "does-not-exist.txt"}, "does-not-exist.txt"},
+        {{"a.bmp", "--html", "-o", "show.HTML"}, "name the movie OUT.swf"},
+        {{"a.bmp", "--html", "-o", "-"}, "name the movie OUT.swf"},
     };
     for (const Case &c : cases)
     {

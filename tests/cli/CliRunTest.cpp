@@ -144,6 +144,11 @@ TEST_F(CliRunTest, FailuresHaveTheirStatusNameTheProblemAndLeaveEveryFileUntouch
         {"too many frames", {"-o", Out(), "--delay", "40000", P("red.bmp"), P("blue.bmp")}, kExitUsage, "frames"},
         {"a side beyond libjpeg", {"-o", Out(), "--width", "65501", P("red.bmp")}, kExitUsage, "8 to 65500"},
         {"bad usage", {"-o", Out(), "--width"}, kExitUsage, "--width"},
+        // The test program has no player files beside it.
+        {"web player missing",
+         {"--html", "-o", Out(), P("red.bmp")},
+         kExitUsage,
+         "the web player files (ruffle/) are not installed beside brivelle-cli"},
         {"output is the input", {"-o", P("red.bmp"), P("red.bmp")}, kExitUsage, "is also an input"},
         {"under other names",
          {"-o", P("./red.bmp"), m_dir.File("../" + folderName + "/red.bmp")},

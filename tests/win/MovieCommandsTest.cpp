@@ -3,6 +3,7 @@
 #include "SlideDialogFixture.h"
 
 #include "base/Utf8.h"
+#include "build/WebPage.h"
 #include "preview/SwfPlayback.h"
 #include "swf/SwfTestReader.h"
 
@@ -160,7 +161,7 @@ TEST_F(MovieCommandsTest, FpsAndDelayModesWriteTheRightMovieToTheChosenPath)
         EXPECT_TRUE(::IsWindowEnabled(m_dlg->GetDlgItem(nId))) << nId;
 
     ASSERT_EQ(1u, m_services.m_saveDialogs.size());
-    EXPECT_EQ(L"SWF File|*.swf|", m_services.m_saveDialogs[0].filter);
+    EXPECT_EQ(L"SWF File|*.swf|Web page with movie (*.html)|*.html|", m_services.m_saveDialogs[0].filter);
     EXPECT_EQ(L"swf", m_services.m_saveDialogs[0].defaultExt);
     EXPECT_EQ(static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY), m_services.m_saveDialogs[0].dwFlags);
     EXPECT_EQ(m_dlg->m_hWnd, m_services.m_saveDialogs[0].hOwner);
@@ -265,6 +266,51 @@ TEST_F(MovieCommandsTest, SavingOverASlidesPictureOrTheTemporaryMovieIsRefusedAn
         EXPECT_TRUE(ReadWholeFile(fs::path(m_pictures + L"r.bmp")) == red);
         EXPECT_TRUE(ReadWholeFile(fs::path(m_temp + L"ftmptest0.swf")) == temp);
     }
+}
+
+TEST_F(MovieCommandsTest, TheWebPageTypeWritesThePageTheMovieAndThePlayerBesideThem)
+{
+    // The player files beside a stand-in for Brivelle.exe.
+    const fs::path program = m_dir.Path() / L"program";
+    fs::create_directories(program / L"ruffle");
+    ASSERT_TRUE(WriteWholeFile(program / L"ruffle" / L"ruffle.js", "loader"));
+    ASSERT_TRUE(WriteWholeFile(program / L"ruffle" / L"core.wasm", "module"));
+    m_services.m_strModulePath = (program / L"Brivelle.exe").wstring();
+    m_services.m_langId = 0x0804;
+    Open();
+    AddThree();
+    const std::wstring page = m_pictures + L"show.html", movie = m_pictures + L"show.swf";
+    ASSERT_TRUE(WriteWholeFile(fs::path(movie), "an older movie"));
+
+    // The movie beside the page exists: declining keeps it, and nothing is made.
+    m_services.m_nMessageBoxAnswer = IDNO;
+    Make(page);
+    EXPECT_EQ(L"SWF \u6587\u4EF6|*.swf|\u542B\u5F71\u7247\u7684\u7F51\u9875 (*.html)|*.html|",
+              m_services.m_saveDialogs.at(0).filter);
+    ASSERT_EQ(1u, m_services.m_messageBoxes.size());
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING), m_services.m_messageBoxes[0].nType);
+    EXPECT_NE(std::wstring::npos, MessageTexts()[0].find(movie)) << MessageTexts()[0];
+    EXPECT_EQ("an older movie", ReadWholeFile(fs::path(movie)));
+    EXPECT_FALSE(fs::exists(fs::path(page)));
+    EXPECT_EQ(nullptr, m_dlg->Player());
+
+    m_services.m_nMessageBoxAnswer = IDYES;
+    Make(page);
+    EXPECT_EQ(2u, m_services.m_messageBoxes.size()) << "the question, and nothing else";
+    EXPECT_EQ(3, ReadMovie(movie).frameCount);
+    EXPECT_EQ(MakeWebPage("show.swf", 256, 192), ReadWholeFile(fs::path(page)));
+    EXPECT_EQ("module", ReadWholeFile(fs::path(m_pictures + L"ruffle\\core.wasm")));
+    ASSERT_NE(nullptr, m_dlg->Player());
+    EXPECT_TRUE(m_dlg->Player()->IsPlaying());
+
+    // Without the player files nothing is made, and the message says why.
+    fs::remove_all(program / L"ruffle");
+    m_services.m_messageBoxes.clear();
+    Make(m_pictures + L"other.html");
+    ASSERT_EQ(1u, m_services.m_messageBoxes.size());
+    EXPECT_NE(std::wstring::npos, MessageTexts()[0].find(L"web player files")) << MessageTexts()[0];
+    EXPECT_FALSE(fs::exists(fs::path(m_pictures + L"other.swf")));
+    EXPECT_FALSE(fs::exists(fs::path(m_pictures + L"other.html")));
 }
 
 TEST_F(MovieCommandsTest, ThePlayerIsCentredWhenTheMovieFitsAndCoversTheAreaWhenNot)

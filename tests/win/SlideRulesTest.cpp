@@ -475,7 +475,7 @@ TEST_F(SlideRulesTest, ChineseTextsThroughout)
     m_services.m_bSaveConfirms = false;
     ClickButton(IDC_BTN_MAKE);
     ASSERT_EQ(1u, m_services.m_saveDialogs.size());
-    EXPECT_EQ(L"SWF 文件|*.swf|", m_services.m_saveDialogs[0].filter);
+    EXPECT_EQ(L"SWF 文件|*.swf|含影片的网页 (*.html)|*.html|", m_services.m_saveDialogs[0].filter);
 
     // The numbers keep a Chinese interface face whose digits fit their boxes.
     HWND hWidth = m_dlg->GetDlgItem(IDC_EDIT_WIDTH);

@@ -1,0 +1,20 @@
+# Copies the files a web page needs from the web player package (-DFROM) into a folder (-DTO): the
+# loader, its code chunks, the WebAssembly modules and the licences. Files that are no longer part of
+# the package are removed from the folder; unchanged files are not touched.
+cmake_minimum_required(VERSION 3.25)
+file(GLOB files RELATIVE ${FROM} ${FROM}/ruffle.js ${FROM}/core.ruffle.*.js ${FROM}/*.wasm ${FROM}/LICENSE*)
+list(FIND files ruffle.js loader)
+file(GLOB wasm RELATIVE ${FROM} ${FROM}/*.wasm)
+if(loader EQUAL -1 OR NOT wasm)
+  message(FATAL_ERROR "${FROM} does not hold the web player (ruffle.js and its .wasm files)")
+endif()
+file(MAKE_DIRECTORY ${TO})
+file(GLOB present RELATIVE ${TO} ${TO}/*)
+foreach(name IN LISTS present)
+  if(NOT name IN_LIST files)
+    file(REMOVE_RECURSE ${TO}/${name})
+  endif()
+endforeach()
+foreach(name IN LISTS files)
+  file(COPY_FILE ${FROM}/${name} ${TO}/${name} ONLY_IF_DIFFERENT)
+endforeach()
