@@ -91,7 +91,8 @@ class PublishedPage
             }
             assert.ok(published.metadata, `the movie did not load within ${loadTimeoutMs} ms` + published.diagnostics());
             published.navigations.length = 0;
-            published.now = await page.evaluate(() => Date.now()) + 100;
+            // A margin the page cannot pass before the pause, even on a loaded machine.
+            published.now = await page.evaluate(() => Date.now()) + 1000;
             await page.clock.pauseAt(published.now);
         }
         catch (err)
