@@ -156,7 +156,11 @@ class CBrivelleDlg : public CDialog
     // preview closes and the list and the image area show the current slide; at the end the URL box
     // shows the current slide's address ("http://" for none).
     void ChangeSlides(const std::function<bool()> &change);
+    // Asks for pictures and adds them.
     bool AddImages();
+    // Adds the files with an accepted extension at the end of the list, an animated GIF as one slide per
+    // frame; the first one added becomes current. False when nothing was added.
+    bool AddFiles(const std::vector<std::wstring> &paths);
     bool DeleteCurrent();
     bool MoveCurrent(bool bLeft);
     // Makes slide nSlide current when it is another slide.

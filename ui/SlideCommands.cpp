@@ -100,56 +100,64 @@ void CBrivelleDlg::OnAddImages()
 
 bool CBrivelleDlg::AddImages()
 {
-    const std::wstring tempFolder = FolderOf(m_services.TempFolder());
-    const size_t nOldCount = m_model.m_images.size();
-
     wchar_t savedDirectory[256] = {};
     const DWORD nDirectoryLength = ::GetCurrentDirectoryW(256, savedDirectory);
 
     std::vector<std::wstring> paths;
     HWND hOwner = AfxGetMainWnd() != nullptr ? AfxGetMainWnd()->m_hWnd : m_hWnd;
-    if (m_services.ShowOpenFileDialog(hOwner, UiString(UiText::ImageFilter, m_bEnglish), kOpenOptions, kOpenBufferChars,
-                                      m_strLastFolder, paths))
+    const bool bChosen = m_services.ShowOpenFileDialog(hOwner, UiString(UiText::ImageFilter, m_bEnglish), kOpenOptions,
+                                                       kOpenBufferChars, m_strLastFolder, paths);
+    // The Open dialog may have moved the process's current directory.
+    if (nDirectoryLength > 0 && nDirectoryLength < 256)
+        ::SetCurrentDirectoryW(savedDirectory);
+    if (!bChosen)
+        return false;
+    for (const std::wstring &path : paths)
     {
-        for (const std::wstring &path : paths)
-        {
-            const std::wstring folder = FolderOf(path);
-            const std::wstring fileName = FileNameOf(path);
-            const std::wstring extension = ExtensionOf(fileName);
-            if (!folder.empty())
-                m_strLastFolder = folder;
-            if (!IsAcceptedExtension(extension))
-                continue;
-            if (extension != L"gif")
-            {
-                m_model.m_images.push_back(ImageItem{folder, fileName, std::wstring()});
-                continue;
-            }
-            // An animation becomes one slide per frame; a GIF that cannot be read adds nothing.
-            GifSplit split = SplitAnimatedGif(folder, fileName, tempFolder);
-            if (!split.bLoaded)
-                continue;
-            m_tempFrameFiles.insert(m_tempFrameFiles.end(), split.frameFiles.begin(), split.frameFiles.end());
-            m_model.m_images.insert(m_model.m_images.end(), split.slides.begin(), split.slides.end());
-        }
-
-        m_list.SetRedraw(false);
-        for (size_t i = nOldCount; i < m_model.m_images.size(); ++i)
-        {
-            AddThumbnail(static_cast<int>(i));
-            InsertSlideItem(static_cast<int>(i));
-        }
-        m_list.SetRedraw(true);
-        m_list.Invalidate();
+        const std::wstring folder = FolderOf(path);
+        if (!folder.empty())
+            m_strLastFolder = folder;
     }
+    return AddFiles(paths);
+}
+
+bool CBrivelleDlg::AddFiles(const std::vector<std::wstring> &paths)
+{
+    const std::wstring tempFolder = FolderOf(m_services.TempFolder());
+    const size_t nOldCount = m_model.m_images.size();
+    for (const std::wstring &path : paths)
+    {
+        const std::wstring folder = FolderOf(path);
+        const std::wstring fileName = FileNameOf(path);
+        const std::wstring extension = ExtensionOf(fileName);
+        if (!IsAcceptedExtension(extension))
+            continue;
+        if (extension != L"gif")
+        {
+            m_model.m_images.push_back(ImageItem{folder, fileName, std::wstring()});
+            continue;
+        }
+        // An animation becomes one slide per frame; a GIF that cannot be read adds nothing.
+        GifSplit split = SplitAnimatedGif(folder, fileName, tempFolder);
+        if (!split.bLoaded)
+            continue;
+        m_tempFrameFiles.insert(m_tempFrameFiles.end(), split.frameFiles.begin(), split.frameFiles.end());
+        m_model.m_images.insert(m_model.m_images.end(), split.slides.begin(), split.slides.end());
+    }
+
+    m_list.SetRedraw(false);
+    for (size_t i = nOldCount; i < m_model.m_images.size(); ++i)
+    {
+        AddThumbnail(static_cast<int>(i));
+        InsertSlideItem(static_cast<int>(i));
+    }
+    m_list.SetRedraw(true);
+    m_list.Invalidate();
 
     if (m_model.m_images.size() == nOldCount)
         return false;
     m_model.m_nCurSel = static_cast<int>(nOldCount);
     m_list.SetFocus();
-    // The Open dialog may have moved the process's current directory.
-    if (nDirectoryLength > 0 && nDirectoryLength < 256)
-        ::SetCurrentDirectoryW(savedDirectory);
     return true;
 }
 
