@@ -702,6 +702,16 @@ bool IndexFromPalette(const Raster &picture, const std::vector<uint8_t> &opaque,
     return true;
 }
 
+// Gives the pixels that are not opaque one more palette entry of their own.
+void AddTransparentIndex(const std::vector<uint8_t> &opaque, IndexedPicture &result)
+{
+    result.transparent = static_cast<int>(result.palette.size());
+    result.palette.push_back(PaletteEntry{});
+    for (size_t i = 0; i < result.indices.size(); ++i)
+        if (!opaque[i])
+            result.indices[i] = static_cast<uint8_t>(result.transparent);
+}
+
 bool IndexByExactColours(const Raster &picture, const std::vector<uint8_t> &opaque, bool anyTransparent,
                          IndexedPicture &result)
 {
@@ -731,13 +741,7 @@ bool IndexByExactColours(const Raster &picture, const std::vector<uint8_t> &opaq
         }
     }
     if (anyTransparent)
-    {
-        result.transparent = static_cast<int>(result.palette.size());
-        result.palette.push_back(PaletteEntry{});
-        for (size_t i = 0; i < result.indices.size(); ++i)
-            if (!opaque[i])
-                result.indices[i] = static_cast<uint8_t>(result.transparent);
-    }
+        AddTransparentIndex(opaque, result);
     return true;
 }
 
@@ -747,13 +751,7 @@ void IndexByQuantizing(const Raster &rgb, const std::vector<uint8_t> &opaque, bo
     QuantizeMedianCut(rgb, opaque.empty() ? nullptr : opaque.data(), anyTransparent ? 255 : 256, result.palette,
                       result.indices);
     if (anyTransparent)
-    {
-        result.transparent = static_cast<int>(result.palette.size());
-        result.palette.push_back(PaletteEntry{});
-        for (size_t i = 0; i < result.indices.size(); ++i)
-            if (!opaque[i])
-                result.indices[i] = static_cast<uint8_t>(result.transparent);
-    }
+        AddTransparentIndex(opaque, result);
 }
 
 class GifWriter

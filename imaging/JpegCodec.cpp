@@ -113,7 +113,8 @@ void OnProgress(j_common_ptr cinfo)
         Fail(cinfo, kOwnMessage, "corrupt JPEG file: more than 1000 scans");
 }
 
-void InitErrorManager(ErrorManager &err)
+// Resets the error manager and returns what a libjpeg object's `err` points to.
+jpeg_error_mgr *InitErrorManager(ErrorManager &err)
 {
     jpeg_std_error(&err.pub);
     err.pub.error_exit = OnError;
@@ -124,6 +125,7 @@ void InitErrorManager(ErrorManager &err)
     err.truncated = false;
     err.code = 0;
     err.message[0] = '\0';
+    return &err.pub;
 }
 
 std::string DescribeDecodeFailure(const ErrorManager &err)
@@ -254,25 +256,31 @@ void CheckCoefficientMemory(j_decompress_ptr cinfo)
     }
 }
 
+// Creates the decompressor over the bytes, with the memory limit and the progress watch, and reads the
+// header. Called after setjmp: a failure jumps there.
+void StartDecoder(j_decompress_ptr cinfo, jpeg_progress_mgr *progress, const uint8_t *data, size_t size)
+{
+    jpeg_create_decompress(cinfo);
+    cinfo->mem->max_memory_to_use = kMaxDecoderMemory;
+    std::memset(progress, 0, sizeof *progress);
+    progress->progress_monitor = OnProgress;
+    cinfo->progress = progress;
+    jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
+    jpeg_read_header(cinfo, TRUE);
+}
+
 // Holds only trivially destructible objects between setjmp and the last libjpeg call.
 bool RunDecode(DecodeJob &job, ErrorManager &err)
 {
     jpeg_decompress_struct cinfo;
     jpeg_progress_mgr progress;
-    std::memset(&progress, 0, sizeof progress);
-    progress.progress_monitor = OnProgress;
-    InitErrorManager(err);
-    cinfo.err = &err.pub;
+    cinfo.err = InitErrorManager(err);
     if (setjmp(err.jump))
     {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
-    cinfo.progress = &progress;
-    jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
-    jpeg_read_header(&cinfo, TRUE);
+    StartDecoder(&cinfo, &progress, job.data, job.size);
 
     bool grey = false;
     bool cmyk = false;
@@ -407,8 +415,7 @@ void SetEncoding(j_compress_ptr cinfo, int width, int height, J_COLOR_SPACE inpu
 bool RunEncode(EncodeJob &job, ErrorManager &err)
 {
     jpeg_compress_struct cinfo;
-    InitErrorManager(err);
-    cinfo.err = &err.pub;
+    cinfo.err = InitErrorManager(err);
     if (setjmp(err.jump))
     {
         jpeg_destroy_compress(&cinfo);
@@ -612,26 +619,33 @@ bool PrepareResizeBuffers(j_decompress_ptr cinfo, ResizeJob &job)
     return true;
 }
 
+// Points the rows of one raw libjpeg call at band `band` of the three planes laid out in `samples`.
+void PointAtBand(uint8_t *samples, const PlaneLayout (&layout)[3], size_t band, JSAMPROW (&rows)[3][kMaxBandRows],
+                 JSAMPARRAY (&planes)[3])
+{
+    for (int c = 0; c < 3; ++c)
+    {
+        const PlaneLayout &plane = layout[c];
+        uint8_t *first = samples + plane.offset + band * static_cast<size_t>(plane.bandRows) * plane.stride;
+        for (int r = 0; r < plane.bandRows; ++r)
+            rows[c][r] = first + static_cast<size_t>(r) * plane.stride;
+        planes[c] = rows[c];
+    }
+}
+
 // Decodes the Y, Cb and Cr planes as they are stored, at the chosen scale. Holds only trivially
 // destructible objects between setjmp and the last libjpeg call.
 bool RunResizeDecode(ResizeJob &job, ErrorManager &err)
 {
     jpeg_decompress_struct cinfo;
     jpeg_progress_mgr progress;
-    std::memset(&progress, 0, sizeof progress);
-    progress.progress_monitor = OnProgress;
-    InitErrorManager(err);
-    cinfo.err = &err.pub;
+    cinfo.err = InitErrorManager(err);
     if (setjmp(err.jump))
     {
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    jpeg_create_decompress(&cinfo);
-    cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
-    cinfo.progress = &progress;
-    jpeg_mem_src(&cinfo, job.data, static_cast<unsigned long>(job.size));
-    jpeg_read_header(&cinfo, TRUE);
+    StartDecoder(&cinfo, &progress, job.data, job.size);
     if (cinfo.jpeg_color_space != JCS_YCbCr || cinfo.num_components != 3)
     {
         *job.detail = "the JPEG picture is not in YCbCr colour";
@@ -663,15 +677,7 @@ bool RunResizeDecode(ResizeJob &job, ErrorManager &err)
     {
         JSAMPROW rowPointers[3][kMaxBandRows];
         JSAMPARRAY planes[3];
-        for (int c = 0; c < 3; ++c)
-        {
-            const PlaneLayout &plane = job.source[c];
-            uint8_t *first =
-                job.work->data() + plane.offset + static_cast<size_t>(band) * plane.bandRows * plane.stride;
-            for (int r = 0; r < plane.bandRows; ++r)
-                rowPointers[c][r] = first + static_cast<size_t>(r) * plane.stride;
-            planes[c] = rowPointers[c];
-        }
+        PointAtBand(job.work->data(), job.source, band, rowPointers, planes);
         if (jpeg_read_raw_data(&cinfo, planes, lines) == 0)
             Fail(reinterpret_cast<j_common_ptr>(&cinfo), kOwnMessage, "the JPEG decoder made no progress");
     }
@@ -709,8 +715,7 @@ void PadPlane(uint8_t *samples, const PlaneLayout &plane)
 bool RunResizeEncode(ResizeJob &job, ErrorManager &err)
 {
     jpeg_compress_struct cinfo;
-    InitErrorManager(err);
-    cinfo.err = &err.pub;
+    cinfo.err = InitErrorManager(err);
     if (setjmp(err.jump))
     {
         jpeg_destroy_compress(&cinfo);
@@ -723,17 +728,9 @@ bool RunResizeEncode(ResizeJob &job, ErrorManager &err)
     jpeg_start_compress(&cinfo, TRUE);
     for (int band = 0; cinfo.next_scanline < cinfo.image_height; ++band)
     {
-        JSAMPROW rowPointers[3][16];
+        JSAMPROW rowPointers[3][kMaxBandRows];
         JSAMPARRAY planes[3];
-        for (int c = 0; c < 3; ++c)
-        {
-            const PlaneLayout &plane = job.target[c];
-            uint8_t *first =
-                job.work->data() + plane.offset + static_cast<size_t>(band * plane.bandRows) * plane.stride;
-            for (int r = 0; r < plane.bandRows; ++r)
-                rowPointers[c][r] = first + static_cast<size_t>(r) * plane.stride;
-            planes[c] = rowPointers[c];
-        }
+        PointAtBand(job.work->data(), job.target, static_cast<size_t>(band), rowPointers, planes);
         jpeg_write_raw_data(&cinfo, planes, 16);
     }
     jpeg_finish_compress(&cinfo);
@@ -741,16 +738,10 @@ bool RunResizeEncode(ResizeJob &job, ErrorManager &err)
     return true;
 }
 
-} // namespace
-
-bool DecodeJpeg(const uint8_t *data, size_t size, int minWidth, int minHeight, Raster &out, std::string &error)
+// Starts with the JPEG marker and fits libjpeg's memory source.
+bool CheckJpegBytes(const uint8_t *data, size_t size, std::string &error)
 {
-    if (data == nullptr || size == 0)
-    {
-        error = "empty file: no JPEG data";
-        return false;
-    }
-    if (size < 2 || data[0] != 0xFF || data[1] != 0xD8)
+    if (data == nullptr || size < 2 || data[0] != 0xFF || data[1] != 0xD8)
     {
         error = "not a JPEG file (it does not start with the JPEG marker FF D8)";
         return false;
@@ -763,6 +754,46 @@ bool DecodeJpeg(const uint8_t *data, size_t size, int minWidth, int minHeight, R
             return false;
         }
     }
+    return true;
+}
+
+// Frees libjpeg's output buffer after moving a finished encoding into `out`; `out` stays as it was on failure.
+bool TakeEncoderOutput(bool encoded, unsigned char *buffer, unsigned long size, const ErrorManager &err,
+                       std::vector<uint8_t> &out, std::string &error)
+{
+    bool taken = false;
+    if (!encoded)
+    {
+        error = std::string("JPEG encoder: ") + err.message;
+    }
+    else
+    {
+        try
+        {
+            std::vector<uint8_t> bytes(buffer, buffer + size);
+            out = std::move(bytes);
+            taken = true;
+        }
+        catch (const std::bad_alloc &)
+        {
+            error = "not enough memory to encode a JPEG";
+        }
+    }
+    std::free(buffer);
+    return taken;
+}
+
+} // namespace
+
+bool DecodeJpeg(const uint8_t *data, size_t size, int minWidth, int minHeight, Raster &out, std::string &error)
+{
+    if (data == nullptr || size == 0)
+    {
+        error = "empty file: no JPEG data";
+        return false;
+    }
+    if (!CheckJpegBytes(data, size, error))
+        return false;
     Raster raster;
     std::vector<uint8_t> scratch;
     std::string detail;
@@ -792,19 +823,8 @@ bool ResizeJpeg(const uint8_t *data, size_t size, int width, int height, int qua
         error = "a JPEG cannot hold a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
         return false;
     }
-    if (data == nullptr || size < 2 || data[0] != 0xFF || data[1] != 0xD8)
-    {
-        error = "not a JPEG file (it does not start with the JPEG marker FF D8)";
+    if (!CheckJpegBytes(data, size, error))
         return false;
-    }
-    if constexpr (sizeof(size_t) > sizeof(unsigned long))
-    {
-        if (size > ULONG_MAX)
-        {
-            error = "the JPEG file is too large to decode";
-            return false;
-        }
-    }
     std::string detail;
     ResizeJob job{data, size, width, height, quality, &work, &detail, {}, {}, 0, 0, 1, 1, nullptr, 0};
     ErrorManager err;
@@ -830,30 +850,13 @@ bool ResizeJpeg(const uint8_t *data, size_t size, int width, int height, int qua
         PadPlane(target, to);
     }
     const bool ok = RunResizeEncode(job, err);
-    if (ok)
-    {
-        try
-        {
-            out.assign(job.output, job.output + job.outputSize);
-        }
-        catch (const std::bad_alloc &)
-        {
-            std::free(job.output);
-            error = "not enough memory to encode a JPEG";
-            return false;
-        }
-    }
-    std::free(job.output);
-    if (!ok)
-        error = std::string("JPEG encoder: ") + err.message;
-    return ok;
+    return TakeEncoderOutput(ok, job.output, job.outputSize, err, out, error);
 }
 
 bool EncodeJpeg(const Raster &picture, int quality, std::vector<uint8_t> &out, std::string &error)
 {
     if (!CheckEncodable(picture, quality, error))
         return false;
-    std::vector<uint8_t> result;
     std::vector<PaletteEntry> palette;
     std::vector<uint8_t> rows;
     try
@@ -871,25 +874,5 @@ bool EncodeJpeg(const Raster &picture, int quality, std::vector<uint8_t> &out, s
     EncodeJob job{&picture, quality, palette.data(), rows.data(), nullptr, 0};
     ErrorManager err;
     const bool ok = RunEncode(job, err);
-    if (ok)
-    {
-        try
-        {
-            result.assign(job.output, job.output + job.outputSize);
-        }
-        catch (const std::bad_alloc &)
-        {
-            std::free(job.output);
-            error = "not enough memory to encode a JPEG";
-            return false;
-        }
-    }
-    std::free(job.output);
-    if (!ok)
-    {
-        error = std::string("JPEG encoder: ") + err.message;
-        return false;
-    }
-    out = std::move(result);
-    return true;
+    return TakeEncoderOutput(ok, job.output, job.outputSize, err, out, error);
 }

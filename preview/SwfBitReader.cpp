@@ -163,20 +163,18 @@ SwfRgb CSwfBitReader::Rgb()
 
 SwfRgba CSwfBitReader::Rgba()
 {
-    SwfRgba c;
-    c.red = U8();
-    c.green = U8();
-    c.blue = U8();
+    SwfRgba c = RgbAsRgba();
     c.alpha = U8();
     return c;
 }
 
 SwfRgba CSwfBitReader::RgbAsRgba()
 {
+    const SwfRgb rgb = Rgb();
     SwfRgba c;
-    c.red = U8();
-    c.green = U8();
-    c.blue = U8();
+    c.red = rgb.red;
+    c.green = rgb.green;
+    c.blue = rgb.blue;
     c.alpha = 255;
     return c;
 }

@@ -399,58 +399,60 @@ std::string CSwfMovieReader::DefinitionError(const CSwfBitReader &r, SWFTag code
            "): " + why;
 }
 
-bool CSwfMovieReader::DefineShape(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
-                                  std::string &error)
+template <class Def, class Parse>
+bool CSwfMovieReader::DefineCharacter(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
+                                      SwfCharacterKind kind, std::vector<Def> &defs, Parse parse, std::string &error)
 {
-    const int version = code == SWFTag::DefineShape ? 1 : code == SWFTag::DefineShape2 ? 2 : 3;
     uint16_t id = 0;
     if (!ReadDefinitionId(movie, code, bodyOffset, bodySize, id, error))
         return false;
     if (!ClaimId(movie, id, code, bodyOffset, bodySize))
         return true;
     CSwfBitReader r(movie.bytes.data() + bodyOffset, bodySize, bodyOffset);
-    SwfShapeDef shape;
+    Def def;
     std::string why;
     std::vector<std::string> notes;
-    if (!ParseShape(r, version, m_limits.uMaxEdges - m_uEdges, shape, why, notes))
+    if (!parse(r, def, why, notes))
     {
         error = DefinitionError(r, code, id, why);
         return false;
     }
     for (const std::string &note : notes)
         Warn(movie, note);
-    m_uEdges += shape.edges.size();
-    movie.characters[id] = SwfCharacter{SwfCharacterKind::Shape, static_cast<uint32_t>(movie.shapes.size())};
-    movie.shapes.push_back(std::move(shape));
+    movie.characters[id] = SwfCharacter{kind, static_cast<uint32_t>(defs.size())};
+    defs.push_back(std::move(def));
     return true;
+}
+
+bool CSwfMovieReader::DefineShape(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
+                                  std::string &error)
+{
+    const int version = code == SWFTag::DefineShape ? 1 : code == SWFTag::DefineShape2 ? 2 : 3;
+    return DefineCharacter(
+        movie, code, bodyOffset, bodySize, SwfCharacterKind::Shape, movie.shapes,
+        [&](CSwfBitReader &r, SwfShapeDef &shape, std::string &why, std::vector<std::string> &notes) {
+            if (!ParseShape(r, version, m_limits.uMaxEdges - m_uEdges, shape, why, notes))
+                return false;
+            m_uEdges += shape.edges.size();
+            return true;
+        },
+        error);
 }
 
 bool CSwfMovieReader::DefineButton(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
                                    std::string &error)
 {
-    const int version = code == SWFTag::DefineButton ? 1 : 2;
-    uint16_t id = 0;
-    if (!ReadDefinitionId(movie, code, bodyOffset, bodySize, id, error))
-        return false;
-    if (!ClaimId(movie, id, code, bodyOffset, bodySize))
-        return true;
-    CSwfBitReader r(movie.bytes.data() + bodyOffset, bodySize, bodyOffset);
-    SwfButtonDef button;
-    std::string why;
-    std::vector<std::string> notes;
     const size_t budget = m_limits.uMaxButtonRecords - m_uButtonRecords;
-    const bool ok = version == 1 ? ParseButton1(r, budget, button, why) : ParseButton2(r, budget, button, why, notes);
-    if (!ok)
-    {
-        error = DefinitionError(r, code, id, why);
-        return false;
-    }
-    for (const std::string &note : notes)
-        Warn(movie, note);
-    m_uButtonRecords += button.records.size();
-    movie.characters[id] = SwfCharacter{SwfCharacterKind::Button, static_cast<uint32_t>(movie.buttons.size())};
-    movie.buttons.push_back(std::move(button));
-    return true;
+    return DefineCharacter(
+        movie, code, bodyOffset, bodySize, SwfCharacterKind::Button, movie.buttons,
+        [&](CSwfBitReader &r, SwfButtonDef &button, std::string &why, std::vector<std::string> &notes) {
+            const bool ok = code == SWFTag::DefineButton ? ParseButton1(r, budget, button, why)
+                                                         : ParseButton2(r, budget, button, why, notes);
+            if (ok)
+                m_uButtonRecords += button.records.size();
+            return ok;
+        },
+        error);
 }
 
 bool CSwfMovieReader::DefineBitmap(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,

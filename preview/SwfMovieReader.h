@@ -36,6 +36,10 @@ class CSwfMovieReader
     bool DefineShape(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, std::string &error);
     bool DefineButton(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, std::string &error);
     bool DefineBitmap(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, std::string &error);
+    // Reads the id, claims it, parses the body with `parse` and stores the definition in `defs`.
+    template <class Def, class Parse>
+    bool DefineCharacter(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, SwfCharacterKind kind,
+                         std::vector<Def> &defs, Parse parse, std::string &error);
     bool AddControlTag(SwfMovieData &movie, const SwfControlTag &tag, std::string &error);
     // False (and a note) when the id is taken: identical bytes again are silent, other bytes are noted.
     bool ClaimId(SwfMovieData &movie, uint16_t id, SWFTag code, size_t bodyOffset, size_t bodySize);

@@ -9,8 +9,8 @@ import path from 'node:path';
 import { after, before, describe, it } from 'node:test';
 
 import {
-    cards, decodePng, launchChromium, LoopbackServer, makeMovie, run, sleep, tolerance, toolFromEnv, waitUntil, white,
-    withTimeout,
+    cards, closeAll, decodePng, launchChromium, LoopbackServer, makeMovie, run, sleep, tolerance, toolFromEnv, waitUntil,
+    white, withTimeout,
 } from './support.mjs';
 
 const require = createRequire(import.meta.url);
@@ -306,12 +306,7 @@ before(async () => {
     browser = await launchChromium();
 }, { timeout: 120000 });
 
-after(async () => {
-    await browser?.close();
-    await server?.stop();
-    if (tmpDir)
-        fs.rmSync(tmpDir, { recursive: true, force: true });
-});
+after(() => closeAll(browser, server, tmpDir));
 
 for (const movie of modes)
 {

@@ -63,6 +63,15 @@ export function launchChromium()
     });
 }
 
+// Closes what a test file's before() opened; any of them may be missing when it failed early.
+export async function closeAll(browser, server, tmpDir)
+{
+    await browser?.close();
+    await server?.stop();
+    if (tmpDir)
+        fs.rmSync(tmpDir, { recursive: true, force: true });
+}
+
 export function withTimeout(promise, ms, what)
 {
     let timer;

@@ -9,7 +9,8 @@ import { after, before, describe, it } from 'node:test';
 import { pathToFileURL } from 'node:url';
 
 import {
-    cards, decodePng, launchChromium, LoopbackServer, makeMovie, run, sleep, tolerance, toolFromEnv, waitUntil, white,
+    cards, closeAll, decodePng, launchChromium, LoopbackServer, makeMovie, run, sleep, tolerance, toolFromEnv, waitUntil,
+    white,
 } from './support.mjs';
 
 const cli = toolFromEnv('BRIVELLE_CLI');
@@ -185,12 +186,7 @@ before(async () => {
     browser = await launchChromium();
 }, { timeout: 120000 });
 
-after(async () => {
-    await browser?.close();
-    await server?.stop();
-    if (tmpDir)
-        fs.rmSync(tmpDir, { recursive: true, force: true });
-});
+after(() => closeAll(browser, server, tmpDir));
 
 describe('the web page of brivelle-cli --html', () => {
     const pageUrl = () => `${server.origin}/${encodeURIComponent(movieName)}.html`;

@@ -670,18 +670,29 @@ std::vector<uint8_t> PhotoLikeRgb(int width, int height, uint32_t seed)
 
 // ---- Ready-made pictures
 
+namespace
+{
+// The pattern as 8-bit R, G, B samples, row by row.
+std::vector<uint16_t> PatternSamples(int width, int height)
+{
+    std::vector<uint16_t> samples;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+        {
+            Rgba c = PatternColour(x, y);
+            samples.insert(samples.end(), {c.r, c.g, c.b});
+        }
+    return samples;
+}
+} // namespace
+
 std::string PatternPng(int width, int height)
 {
     PngRecipe recipe;
     recipe.width = width;
     recipe.height = height;
     recipe.colourType = PNG_COLOR_TYPE_RGB;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-            Rgba c = PatternColour(x, y);
-            recipe.samples.insert(recipe.samples.end(), {c.r, c.g, c.b});
-        }
+    recipe.samples = PatternSamples(width, height);
     return MakePng(recipe);
 }
 
@@ -702,12 +713,7 @@ std::string PatternTiff(int width, int height)
     recipe.width = width;
     recipe.height = height;
     recipe.compression = COMPRESSION_LZW;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-            Rgba c = PatternColour(x, y);
-            recipe.samples.insert(recipe.samples.end(), {c.r, c.g, c.b});
-        }
+    recipe.samples = PatternSamples(width, height);
     return MakeTiff(recipe);
 }
 

@@ -25,6 +25,12 @@ std::string Write(const TempDir &dir, const std::string &name, const std::string
     return path;
 }
 
+// Loads the file as the type its extension names.
+bool LoadByName(CPicture &picture, const std::string &path)
+{
+    return picture.Load(path.c_str(), CPicture::GetTypeIdFromName(fs::path(path).extension().string().c_str()));
+}
+
 std::vector<uint8_t> Bytes(const std::string &text)
 {
     return std::vector<uint8_t>(text.begin(), text.end());
@@ -123,9 +129,7 @@ TEST(PictureTest, ContentDecidesWhenTheExtensionLies)
         SCOPED_TRACE(c.name);
         std::string path = Write(dir, c.name, c.bytes);
         CPicture picture;
-        ASSERT_TRUE(
-            picture.Load(path.c_str(), CPicture::GetTypeIdFromName(fs::path(c.name).extension().string().c_str())))
-            << picture.GetLastError();
+        ASSERT_TRUE(LoadByName(picture, path)) << picture.GetLastError();
         EXPECT_EQ(c.contentType, picture.GetType());
         EXPECT_EQ("", FirstMismatch(picture.GetRaster(), PatternColour));
         // Type 0 (no idea) goes straight to the content.
@@ -182,9 +186,7 @@ TEST(PictureTest, BitsPerPixelAsLoadedAndIncreasedTo24)
         SCOPED_TRACE(c.name);
         std::string path = Write(dir, c.name, c.bytes);
         CPicture picture;
-        ASSERT_TRUE(
-            picture.Load(path.c_str(), CPicture::GetTypeIdFromName(fs::path(c.name).extension().string().c_str())))
-            << picture.GetLastError();
+        ASSERT_TRUE(LoadByName(picture, path)) << picture.GetLastError();
         EXPECT_EQ(c.bpp, picture.GetBpp());
         EXPECT_EQ(c.alpha, picture.GetRaster().HasAlpha());
         Raster before = picture.GetRaster();
