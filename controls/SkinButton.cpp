@@ -131,13 +131,7 @@ HRGN CSkinButton::BuildMaskRegion(HBITMAP hBitmap, COLORREF crTransparent)
         CWindowDC windowDC(m_hWnd);
         if (!windowDC)
             return nullptr;
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = nWidth;
-        bi.bmiHeader.biHeight = -nHeight;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        bi.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO bi = TopDownDibInfo(nWidth, nHeight);
         if (::GetDIBits(windowDC.Get(), hBitmap, 0, static_cast<UINT>(nHeight), pixels.data(), &bi, DIB_RGB_COLORS) !=
             nHeight)
             return nullptr;

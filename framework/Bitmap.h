@@ -4,6 +4,20 @@
 #include "framework/Handles.h"
 #include "framework/WinApp.h"
 
+// The header of an uncompressed 32-bit device-independent bitmap whose rows run top to bottom, each
+// pixel as blue, green, red and an unused byte.
+inline BITMAPINFO TopDownDibInfo(int nWidth, int nHeight)
+{
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = nWidth;
+    bi.bmiHeader.biHeight = -nHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    return bi;
+}
+
 // Owns one bitmap; empty until loaded.
 class CBitmap
 {

@@ -2,6 +2,7 @@
 #include "preview/Shockwaveflash1.h"
 
 #include "base/Utf8.h"
+#include "framework/Bitmap.h"
 #include "framework/Handles.h"
 #include "framework/Win32SystemServices.h"
 #include "preview/SwfPlayback.h"
@@ -259,13 +260,7 @@ void CShockwaveflash1::Draw(HDC hDC, const RECT &rc)
         ::FillRect(hDC, &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
         return;
     }
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = nWidth;
-    bi.bmiHeader.biHeight = -nHeight; // top-down rows
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDibInfo(nWidth, nHeight);
     ::SetDIBitsToDevice(hDC, rc.left, rc.top, static_cast<DWORD>(nWidth), static_cast<DWORD>(nHeight), 0, 0, 0,
                         static_cast<UINT>(nHeight), m_bits.data(), &bi, DIB_RGB_COLORS);
 }

@@ -13,6 +13,20 @@ namespace
 {
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 const float kInf = std::numeric_limits<float>::infinity();
+
+// The record's bytes match `hex` (when given) and `decode` reads all of them back into `read`.
+template <class Read, class Decode>
+testing::AssertionResult EncodesAs(const std::string &bytes, const char *hex, Decode decode, Read &read)
+{
+    if (hex != nullptr && Hex(bytes) != Hex(HexBytes(hex)))
+        return testing::AssertionFailure() << "bytes " << Hex(bytes) << ", expected " << Hex(HexBytes(hex));
+    const std::string error = decode(bytes, read);
+    if (!error.empty())
+        return testing::AssertionFailure() << "decoding: " << error;
+    if (read.bytes != bytes.size())
+        return testing::AssertionFailure() << "decoding read " << read.bytes << " of " << bytes.size() << " bytes";
+    return testing::AssertionSuccess();
+}
 } // namespace
 
 TEST(SWFRectangleTest, EncodesTwipsInTheNarrowestFieldThatReadsBack)
@@ -43,14 +57,8 @@ TEST(SWFRectangleTest, EncodesTwipsInTheNarrowestFieldThatReadsBack)
         SCOPED_TRACE(row.name);
         CSWFRectangle rect;
         rect.SetRect(row.xmin, row.ymin, row.xmax, row.ymax);
-        const std::string bytes = BytesOf(rect);
-        if (row.hex)
-        {
-            EXPECT_EQ(Hex(bytes), Hex(HexBytes(row.hex)));
-        }
         SwfRect read;
-        ASSERT_EQ(DecodeSwfRect(bytes, read), "");
-        EXPECT_EQ(read.bytes, bytes.size());
+        ASSERT_TRUE(EncodesAs(BytesOf(rect), row.hex, DecodeSwfRect, read));
         EXPECT_EQ(read.nbits, row.nbits);
         EXPECT_EQ(read.xmin, row.txmin);
         EXPECT_EQ(read.xmax, row.txmax);
@@ -183,14 +191,8 @@ TEST(SWFMatrixTest, EncodesPresentPairsWithTheirBitCounts)
         SCOPED_TRACE(row.name);
         CSWFMatrix matrix;
         matrix.SetMatrix(row.terms[0], row.terms[1], row.terms[2], row.terms[3], row.terms[4], row.terms[5]);
-        const std::string bytes = BytesOf(matrix);
-        if (row.hex)
-        {
-            EXPECT_EQ(Hex(bytes), Hex(HexBytes(row.hex)));
-        }
         SwfMatrix read;
-        ASSERT_EQ(DecodeSwfMatrix(bytes, read), "");
-        EXPECT_EQ(read.bytes, bytes.size());
+        ASSERT_TRUE(EncodesAs(BytesOf(matrix), row.hex, DecodeSwfMatrix, read));
         EXPECT_EQ(read.hasScale, row.scale);
         EXPECT_EQ(read.scaleBits, row.scaleBits);
         EXPECT_EQ(read.scaleX, row.scaleX);
@@ -260,14 +262,8 @@ TEST(SWFColorTransformTest, WritesBothTermGroupsInTheWidthTheLargestTermNeeds)
     {
         SCOPED_TRACE(row.name);
         CSWFColorTransform cxform(row.null ? nullptr : row.terms);
-        const std::string bytes = BytesOf(cxform);
-        if (row.hex)
-        {
-            EXPECT_EQ(Hex(bytes), Hex(HexBytes(row.hex)));
-        }
         SwfColorTransform read;
-        ASSERT_EQ(DecodeSwfColorTransform(bytes, read), "");
-        EXPECT_EQ(read.bytes, bytes.size());
+        ASSERT_TRUE(EncodesAs(BytesOf(cxform), row.hex, DecodeSwfColorTransform, read));
         EXPECT_TRUE(read.hasAdd);
         EXPECT_TRUE(read.hasMult);
         EXPECT_EQ(read.nbits, row.nbits);

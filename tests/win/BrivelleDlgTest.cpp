@@ -25,24 +25,22 @@ struct ButtonTexts
     const wchar_t *pszEnglish;
     const wchar_t *pszChinese;
 };
-const ButtonTexts kTooltips[] = {
-    {IDC_BTN_ADD, L"Add image files to list", L"添加图片文件到列表中"},
-    {IDC_BTN_DELETE, L"Delete a image file from list", L"从列表中移除当前的图片"},
-    {IDC_BTN_LEFT, L"Left move", L"左移图片"},
-    {IDC_BTN_RIGHT, L"Right move", L"右移图片"},
-    {IDC_BTN_REMOVEALL, L"Remove All", L"清空所有图片"},
-    {IDC_BTN_MAKE, L"Make a flash animation file(.swf)", L"制作flash动画文件(.swf)"},
-    {IDC_BTN_HELP, L"Help", L"帮助"},
-};
-// What screen readers announce: each skin button's window text.
-const ButtonTexts kButtonNames[] = {
-    {IDC_BTN_ADD, L"Add", L"添加"},
-    {IDC_BTN_DELETE, L"Delete", L"删除"},
-    {IDC_BTN_LEFT, L"Move left", L"左移"},
-    {IDC_BTN_RIGHT, L"Move right", L"右移"},
-    {IDC_BTN_REMOVEALL, L"Remove all", L"清空"},
-    {IDC_BTN_MAKE, L"Make", L"制作"},
-    {IDC_BTN_HELP, L"Help", L"帮助"},
+// Each skin button's tooltip, and its window text: what screen readers announce.
+const struct
+{
+    int nId;
+    const wchar_t *pszTipEnglish;
+    const wchar_t *pszTipChinese;
+    const wchar_t *pszNameEnglish;
+    const wchar_t *pszNameChinese;
+} kSkinButtons[] = {
+    {IDC_BTN_ADD, L"Add image files to list", L"添加图片文件到列表中", L"Add", L"添加"},
+    {IDC_BTN_DELETE, L"Delete a image file from list", L"从列表中移除当前的图片", L"Delete", L"删除"},
+    {IDC_BTN_LEFT, L"Left move", L"左移图片", L"Move left", L"左移"},
+    {IDC_BTN_RIGHT, L"Right move", L"右移图片", L"Move right", L"右移"},
+    {IDC_BTN_REMOVEALL, L"Remove All", L"清空所有图片", L"Remove all", L"清空"},
+    {IDC_BTN_MAKE, L"Make a flash animation file(.swf)", L"制作flash动画文件(.swf)", L"Make", L"制作"},
+    {IDC_BTN_HELP, L"Help", L"帮助", L"Help", L"帮助"},
 };
 const ButtonTexts kLabels[] = {
     {IDC_GROUP_TIME, L"Display Time", L"时间设置"},
@@ -62,15 +60,11 @@ void ExpectTexts(const CWnd &dlg, bool bChinese)
         SCOPED_TRACE(label.nId);
         EXPECT_EQ(bChinese ? label.pszChinese : label.pszEnglish, dlg.GetDlgItemText(label.nId));
     }
-    for (const ButtonTexts &tip : kTooltips)
+    for (const auto &button : kSkinButtons)
     {
-        SCOPED_TRACE(tip.nId);
-        EXPECT_EQ(bChinese ? tip.pszChinese : tip.pszEnglish, TooltipTextOf(dlg.GetDlgItem(tip.nId)));
-    }
-    for (const ButtonTexts &name : kButtonNames)
-    {
-        SCOPED_TRACE(name.nId);
-        EXPECT_EQ(bChinese ? name.pszChinese : name.pszEnglish, WindowText(dlg.GetDlgItem(name.nId)));
+        SCOPED_TRACE(button.nId);
+        EXPECT_EQ(bChinese ? button.pszTipChinese : button.pszTipEnglish, TooltipTextOf(dlg.GetDlgItem(button.nId)));
+        EXPECT_EQ(bChinese ? button.pszNameChinese : button.pszNameEnglish, WindowText(dlg.GetDlgItem(button.nId)));
     }
     HMENU hSystemMenu = ::GetSystemMenu(dlg.m_hWnd, FALSE);
     wchar_t aboutItem[64] = {};

@@ -1,6 +1,7 @@
 // Helpers for tests that drive real windows under Wine.
 #include "WinTestSupport.h"
 
+#include "framework/Bitmap.h"
 #include "framework/Win32SystemServices.h"
 #include "framework/WinApp.h"
 
@@ -292,13 +293,7 @@ Pixels ReadPixels(HBITMAP hBitmap)
     pixels.nWidth = bm.bmWidth;
     pixels.nHeight = bm.bmHeight;
     pixels.data.resize(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight));
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = bm.bmWidth;
-    bi.bmiHeader.biHeight = -bm.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDibInfo(bm.bmWidth, bm.bmHeight);
     HDC hDC = ::GetDC(nullptr);
     ::GetDIBits(hDC, hBitmap, 0, static_cast<UINT>(bm.bmHeight), pixels.data.data(), &bi, DIB_RGB_COLORS);
     ::ReleaseDC(nullptr, hDC);
@@ -319,13 +314,7 @@ Pixels ResourcePixels(UINT nId)
 
 CCanvas::CCanvas(int nWidth, int nHeight, COLORREF crFill) : m_nWidth(nWidth), m_nHeight(nHeight)
 {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = nWidth;
-    bi.bmiHeader.biHeight = -nHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDibInfo(nWidth, nHeight);
     void *pBits = nullptr;
     m_hBitmap = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &pBits, nullptr, 0);
     m_pBits = static_cast<DWORD *>(pBits);
