@@ -670,21 +670,17 @@ std::vector<uint8_t> PhotoLikeRgb(int width, int height, uint32_t seed)
 
 // ---- Ready-made pictures
 
-namespace
-{
-// The pattern as 8-bit R, G, B samples, row by row.
-std::vector<uint16_t> PatternSamples(int width, int height)
+std::vector<uint16_t> RgbSamples(int width, int height, Rgba (*colour)(int, int))
 {
     std::vector<uint16_t> samples;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
         {
-            Rgba c = PatternColour(x, y);
+            Rgba c = colour(x, y);
             samples.insert(samples.end(), {c.r, c.g, c.b});
         }
     return samples;
 }
-} // namespace
 
 std::string PatternPng(int width, int height)
 {
@@ -692,7 +688,7 @@ std::string PatternPng(int width, int height)
     recipe.width = width;
     recipe.height = height;
     recipe.colourType = PNG_COLOR_TYPE_RGB;
-    recipe.samples = PatternSamples(width, height);
+    recipe.samples = RgbSamples(width, height);
     return MakePng(recipe);
 }
 
@@ -713,7 +709,7 @@ std::string PatternTiff(int width, int height)
     recipe.width = width;
     recipe.height = height;
     recipe.compression = COMPRESSION_LZW;
-    recipe.samples = PatternSamples(width, height);
+    recipe.samples = RgbSamples(width, height);
     return MakeTiff(recipe);
 }
 

@@ -33,6 +33,8 @@ template <typename Expected> std::string FirstMismatch(const Raster &raster, Exp
 
 // A deterministic test colour per position, distinct for small pictures.
 Rgba PatternColour(int x, int y);
+// The colours of a width x height picture as 8-bit R, G, B samples, row by row.
+std::vector<uint16_t> RgbSamples(int width, int height, Rgba (*colour)(int, int) = PatternColour);
 
 struct PngRecipe
 {

@@ -23,12 +23,7 @@ TiffRecipe RgbRecipe(int width, int height, Rgba (*colour)(int, int) = PatternCo
     TiffRecipe recipe;
     recipe.width = width;
     recipe.height = height;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-        {
-            Rgba c = colour(x, y);
-            recipe.samples.insert(recipe.samples.end(), {c.r, c.g, c.b});
-        }
+    recipe.samples = RgbSamples(width, height, colour);
     return recipe;
 }
 
