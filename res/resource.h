@@ -68,6 +68,8 @@
 #define IDC_LABEL_WIDTH 1028
 #define IDC_LABEL_HEIGHT 1029
 #define IDC_LABEL_URL 1030
+#define IDC_PROGRESS_BUILD 1040
+#define IDC_BTN_CANCEL_BUILD 1041
 
 // Controls of the about box.
 #define IDC_ABOUT_VERSION 1031

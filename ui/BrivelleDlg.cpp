@@ -22,6 +22,7 @@ CBrivelleDlg::CBrivelleDlg(ISystemServices &services, CWnd *pParentWnd)
 
 CBrivelleDlg::~CBrivelleDlg()
 {
+    EndBackgroundWork();
     // A modeless dialog still open goes now, while its handlers and members exist.
     if (m_hWnd != nullptr)
         ::DestroyWindow(m_hWnd);
@@ -91,6 +92,8 @@ BOOL CBrivelleDlg::OnInitDialog()
     CheckRadioButton(IDC_RADIO_FPS, IDC_RADIO_DELAY, IDC_RADIO_FPS);
     m_pFlash.reset();
     ShowSlideUrl();
+    StartBackgroundWork();
+    SetDlgItemText(IDC_BTN_CANCEL_BUILD, UiString(UiText::CancelBuild, m_bEnglish));
     return TRUE;
 }
 
@@ -239,6 +242,12 @@ void CBrivelleDlg::OnOK()
 
 void CBrivelleDlg::OnCancel()
 {
+    // Escape during a build cancels the build; the window stays.
+    if (IsBuilding())
+    {
+        OnCancelBuild();
+        return;
+    }
     if (ListWouldBeLost() &&
         ShowMessageBox(UiString(UiText::QuitQuestion, m_bEnglish), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
@@ -315,6 +324,7 @@ void CBrivelleDlg::OnDestroy()
 {
     Default();
     ClosePreview();
+    EndBackgroundWork();
     DeleteTempFrameFiles();
 }
 

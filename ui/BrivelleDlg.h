@@ -1,6 +1,7 @@
 // CBrivelleDlg: the main window: slide list, image area, settings, skin buttons.
 #pragma once
 
+#include "build/FileAdder.h"
 #include "build/MovieBuilder.h"
 #include "build/SlideModel.h"
 #include "controls/SkinButton.h"
@@ -11,7 +12,9 @@
 #include "framework/SpinButtonCtrl.h"
 #include "framework/SystemServices.h"
 #include "res/resource.h"
+#include "ui/BuildWorker.h"
 #include "ui/ImageArea.h"
+#include "ui/SlidePictures.h"
 #include "ui/UiText.h"
 
 #include <commctrl.h>
@@ -22,6 +25,12 @@
 #include <vector>
 
 class CShockwaveflash1;
+
+// What the workers post to the dialog: build progress, the build's end, decoded pictures, added files.
+constexpr UINT WM_BUILD_PROGRESS = WM_APP + 1;
+constexpr UINT WM_BUILD_DONE = WM_APP + 2;
+constexpr UINT WM_PICTURES_READY = WM_APP + 3;
+constexpr UINT WM_FILES_READY = WM_APP + 4;
 
 // The spin arrows step the timing members up to this; the data exchange accepts only kMaxTiming.
 constexpr int kMaxSpinTiming = 9999999;
@@ -50,6 +59,14 @@ class CBrivelleDlg : public CDialog
     ON_NOTIFY(LVN_KEYDOWN, IDC_LIST_IMAGES, OnListKeyDown, NMLVKEYDOWN)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_IMAGES, OnListItemChanged, NMLISTVIEW)
     ON_CONTROL(EN_CHANGE, IDC_EDIT_URL, OnUrlChange)
+    ON_BN_CLICKED(IDC_BTN_CANCEL_BUILD, OnCancelBuild)
+    ON_MESSAGE_VOID(WM_CLOSE, OnClose)
+    ON_MESSAGE_VOID(WM_BUILD_PROGRESS, OnBuildProgress)
+    ON_MESSAGE_VOID(WM_BUILD_DONE, OnBuildDone)
+    ON_MESSAGE_VOID(WM_PICTURES_READY, OnPicturesReady)
+    ON_MESSAGE_VOID(WM_FILES_READY, OnFilesReady)
+    ON_WM_TIMER(OnTimer)
+    ON_CONTROL(kImageAreaPainted, IDC_IMAGE_AREA, OnImageAreaPainted)
     END_MSG_MAP()
 
   public:
@@ -59,8 +76,8 @@ class CBrivelleDlg : public CDialog
     // True when a directory search for path (which may be a pattern) finds a file or folder.
     bool FileExists(const std::wstring &path);
 
-    // Draws the current slide's picture stretched over the whole image area (read from its file
-    // each time); clears the area when the picture cannot be read.
+    // Hands the image area the current slide's picture, decoded at its size (kept for the current slide
+    // and two on each side); clears the area when the picture cannot be read.
     void DrawCurrentImage();
     // Fills the image area with the dialog's background.
     void ClearImageArea();
@@ -68,6 +85,10 @@ class CBrivelleDlg : public CDialog
     void ShowPreview(const std::wstring &path);
     // Stops and removes the player, if any.
     void ClosePreview();
+
+    // True while a build, a picture or an add is still under way on a worker.
+    bool HasPendingWork() const;
+    bool IsBuilding() const;
 
   protected:
     void DoDataExchange(CDataExchange *pDX) override;
@@ -100,7 +121,7 @@ class CBrivelleDlg : public CDialog
 
     // The movie.
     void OnMakeMovie();
-    // Returns 1 when the movie was written and handed to the preview, 0 when the run stopped early.
+    // Returns 1 when the build started on its worker, 0 when it stopped before.
     int BuildMovie();
 
     // Thumbnails, list items and the image area.
@@ -177,6 +198,35 @@ class CBrivelleDlg : public CDialog
     // Exchanges two thumbnails by drawing both and putting them back.
     void SwapThumbnails(int nFirst, int nSecond);
     void EnableListButtons(bool bEnable);
+    // Work off the user-interface thread: the build, pictures, added files.
+    void StartBackgroundWork();
+    void StartPictureWork();
+    // Stops every worker and waits for it; nothing of theirs is reported.
+    void EndBackgroundWork();
+    void StartBuild(BuildJob job);
+    void EndBuild();
+    void ShowBuildProgress(bool bShow, size_t uTotal);
+    // After the run: the preview and the messages, as the result says.
+    void FinishBuild(const BuildReport &report);
+    void OnCancelBuild();
+    LRESULT OnClose();
+    LRESULT OnBuildProgress();
+    LRESULT OnBuildDone();
+    LRESULT OnPicturesReady();
+    LRESULT OnFilesReady();
+    void OnTimer(UINT_PTR nIdEvent);
+    void OnImageAreaPainted();
+    // Appends the slides of added files; the first becomes current. False when there were none.
+    bool AppendSlides(const AddBatch &batch);
+    void HurryVisibleThumbnails(int nFirst, int nLast);
+    int VisibleItemCount() const;
+    std::unique_ptr<CBuildWorker> m_pBuild;
+    BuildTarget m_buildTarget;
+    CTaskbarProgress m_taskbar;
+    bool m_bCloseAfterBuild = false;
+    std::unique_ptr<CSlidePictures> m_pPictures;
+    std::unique_ptr<CFileAdder> m_pAdder;
+
     // Tells the user what went wrong in a run that wrote a movie or refused to.
     void ReportBuildProblems(const BuildReport &report, const std::wstring &outputPath);
     // "The movie was not made: " and why.

@@ -40,10 +40,13 @@ void CBrivelleDlg::EnableListButtons(bool bEnable)
 
 void CBrivelleDlg::OnMakeMovie()
 {
+    // One build at a time; Enter or a click that slipped past the disabled button does nothing.
+    if (m_pBuild)
+        return;
     CommitUrlEdit();
     EnableListButtons(false);
-    BuildMovie();
-    EnableListButtons(true);
+    if (BuildMovie() == 0)
+        EnableListButtons(true);
 }
 
 int CBrivelleDlg::BuildMovie()
@@ -62,18 +65,20 @@ int CBrivelleDlg::BuildMovie()
         if (!m_services.ShowSaveFileDialog(m_hWnd, UiString(UiText::SwfFilter, m_bEnglish), L"swf", kSaveOptions,
                                            chosenPath))
             return 0;
-        const bool bWebPage = IsWebPagePath(Utf8FromWide(chosenPath));
-        const std::wstring outputPath =
-            bWebPage ? WideFromUtf8(ReplaceExtension(Utf8FromWide(chosenPath), ".swf")) : chosenPath;
-        const std::string playerFolder = WebPlayerFolderBeside(Utf8FromWide(m_services.ModulePath()));
-        if (bWebPage && !HasWebPlayerFiles(playerFolder))
+        BuildTarget target;
+        target.chosenPath = chosenPath;
+        target.bWebPage = IsWebPagePath(Utf8FromWide(chosenPath));
+        target.outputPath =
+            target.bWebPage ? WideFromUtf8(ReplaceExtension(Utf8FromWide(chosenPath), ".swf")) : chosenPath;
+        target.playerFolder = WebPlayerFolderBeside(Utf8FromWide(m_services.ModulePath()));
+        if (target.bWebPage && !HasWebPlayerFiles(target.playerFolder))
         {
             ShowMessageBox(UiString(UiText::WebPlayerMissing, m_bEnglish), MB_OK | MB_ICONWARNING);
             return 0;
         }
         // The Save As dialog asked about the page; the movie beside it is replaced only when the user agrees.
-        if (bWebPage && m_services.FileExists(outputPath) &&
-            ShowMessageBox(FormatUiText(UiText::ReplaceMovieQuestion, m_bEnglish, {outputPath}),
+        if (target.bWebPage && m_services.FileExists(target.outputPath) &&
+            ShowMessageBox(FormatUiText(UiText::ReplaceMovieQuestion, m_bEnglish, {target.outputPath}),
                            MB_YESNO | MB_ICONWARNING) != IDYES)
             return 0;
 
@@ -91,25 +96,14 @@ int CBrivelleDlg::BuildMovie()
             ShowNotMade(UiString(UiText::NoTempFolder, m_bEnglish));
             return 0;
         }
-        const std::wstring tempMovie = tempFolder + kTempMovieName;
-        job.strTempMovie = Utf8FromWide(tempMovie);
-        job.strOutput = Utf8FromWide(outputPath);
+        target.tempMovie = tempFolder + kTempMovieName;
+        job.strTempMovie = Utf8FromWide(target.tempMovie);
+        job.strOutput = Utf8FromWide(target.outputPath);
 
-        const BuildReport report = BuildMovieFile(job);
-        if (report.nResult == 0)
-        {
-            // Refused settings or a movie that could not be written: nothing was made.
-            ShowNotMade(Sentence(report.strError));
-            return 0;
-        }
-        ShowPreview(tempMovie);
-        ReportBuildProblems(report, outputPath);
-        std::string error;
-        if (bWebPage && !report.bCopyFailed &&
-            !PublishWebPage(playerFolder, job.strOutput, Utf8FromWide(chosenPath), job.settings.nWidth,
-                            job.settings.nHeight, error))
-            ShowMessageBox(FormatUiText(UiText::WebPageNotSaved, m_bEnglish, {Sentence(error)}),
-                           MB_OK | MB_ICONWARNING);
+        target.nWidth = job.settings.nWidth;
+        target.nHeight = job.settings.nHeight;
+        m_buildTarget = target;
+        StartBuild(std::move(job));
         return 1;
     }
     catch (const std::bad_alloc &)
@@ -121,6 +115,25 @@ int CBrivelleDlg::BuildMovie()
         ShowNotMade(Sentence(e.what()));
     }
     return 0;
+}
+
+void CBrivelleDlg::FinishBuild(const BuildReport &report)
+{
+    if (report.bStopped)
+        return;
+    if (report.nResult == 0)
+    {
+        // Refused settings or a movie that could not be written: nothing was made.
+        ShowNotMade(Sentence(report.strError));
+        return;
+    }
+    ShowPreview(m_buildTarget.tempMovie);
+    ReportBuildProblems(report, m_buildTarget.outputPath);
+    std::string error;
+    if (m_buildTarget.bWebPage && !report.bCopyFailed &&
+        !PublishWebPage(m_buildTarget.playerFolder, Utf8FromWide(m_buildTarget.outputPath),
+                        Utf8FromWide(m_buildTarget.chosenPath), m_buildTarget.nWidth, m_buildTarget.nHeight, error))
+        ShowMessageBox(FormatUiText(UiText::WebPageNotSaved, m_bEnglish, {Sentence(error)}), MB_OK | MB_ICONWARNING);
 }
 
 void CBrivelleDlg::ShowNotMade(const std::wstring &reason)

@@ -3,6 +3,7 @@
 #include "ui/BrivelleDlg.h"
 
 #include "base/Path.h"
+#include "build/FileAdder.h"
 #include "build/GifSplitter.h"
 
 #include <commdlg.h>
@@ -123,27 +124,34 @@ bool CBrivelleDlg::AddImages()
 
 bool CBrivelleDlg::AddFiles(const std::vector<std::wstring> &paths)
 {
-    const std::wstring tempFolder = FolderOf(m_services.TempFolder());
-    const size_t nOldCount = m_model.m_images.size();
+    AddBatch batch;
+    batch.tempFolder = FolderOf(m_services.TempFolder());
+    bool bHasGif = false;
     for (const std::wstring &path : paths)
     {
-        const std::wstring folder = FolderOf(path);
-        const std::wstring fileName = FileNameOf(path);
-        const std::wstring extension = ExtensionOf(fileName);
+        const std::wstring extension = ExtensionOf(FileNameOf(path));
         if (!IsAcceptedExtension(extension))
             continue;
-        if (extension != L"gif")
-        {
-            m_model.m_images.push_back(ImageItem{folder, fileName, std::wstring()});
-            continue;
-        }
-        // An animation becomes one slide per frame; a GIF that cannot be read adds nothing.
-        GifSplit split = SplitAnimatedGif(folder, fileName, tempFolder);
-        if (!split.bLoaded)
-            continue;
-        m_tempFrameFiles.insert(m_tempFrameFiles.end(), split.frameFiles.begin(), split.frameFiles.end());
-        m_model.m_images.insert(m_model.m_images.end(), split.slides.begin(), split.slides.end());
+        bHasGif = bHasGif || extension == L"gif";
+        batch.paths.push_back(path);
     }
+    if (batch.paths.empty())
+        return false;
+    // GIFs are read and split on the worker; slides of later adds wait for them, keeping the order chosen.
+    if (bHasGif || !m_pAdder->Idle())
+    {
+        m_pAdder->Add(std::move(batch));
+        return false;
+    }
+    ResolveAddBatch(batch);
+    return AppendSlides(batch);
+}
+
+bool CBrivelleDlg::AppendSlides(const AddBatch &batch)
+{
+    const size_t nOldCount = m_model.m_images.size();
+    m_tempFrameFiles.insert(m_tempFrameFiles.end(), batch.frameFiles.begin(), batch.frameFiles.end());
+    m_model.m_images.insert(m_model.m_images.end(), batch.slides.begin(), batch.slides.end());
 
     m_list.SetRedraw(false);
     for (size_t i = nOldCount; i < m_model.m_images.size(); ++i)
@@ -157,6 +165,9 @@ bool CBrivelleDlg::AddFiles(const std::vector<std::wstring> &paths)
     if (m_model.m_images.size() == nOldCount)
         return false;
     m_model.m_nCurSel = static_cast<int>(nOldCount);
+    // The first new slide is scrolled into view: the thumbnails around it are made first.
+    const int nVisible = VisibleItemCount();
+    HurryVisibleThumbnails(static_cast<int>(nOldCount) - nVisible, static_cast<int>(nOldCount) + nVisible);
     m_list.SetFocus();
     return true;
 }
@@ -292,7 +303,8 @@ LRESULT CBrivelleDlg::OnListKeyDown(NMLVKEYDOWN &notify)
     ShowImageArea();
     // The arrows, Home, End and the page keys move the list's selection after this notification, and
     // the selection change makes the slide current; at either end of the row the arrows do nothing.
-    if (notify.wVKey == VK_DELETE)
+    // Delete changes the list: not while a movie is made.
+    if (notify.wVKey == VK_DELETE && ::IsWindowEnabled(GetDlgItem(IDC_BTN_DELETE)))
         OnDeleteImage();
     return 0;
 }

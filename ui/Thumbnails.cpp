@@ -2,96 +2,13 @@
 #include "ui/BrivelleDlg.h"
 
 #include "framework/Handles.h"
+#include "ui/SlidePictures.h"
 
-#include <objidl.h>
-
-#include <gdiplus.h>
+#include <algorithm>
+#include <unordered_map>
 
 namespace
 {
-using namespace Gdiplus::DllExports;
-
-constexpr int kThumbWidth = 96;
-constexpr int kThumbHeight = 72;
-// Transparent parts of a picture show the movie's background, white, wherever the picture is drawn.
-constexpr Gdiplus::ARGB kOpaqueWhite = 0xFFFFFFFF;
-
-// Owns one GDI+ image.
-class CGdipImage
-{
-  public:
-    CGdipImage() = default;
-    ~CGdipImage()
-    {
-        if (m_pImage != nullptr)
-            GdipDisposeImage(m_pImage);
-    }
-    CGdipImage(const CGdipImage &) = delete;
-    CGdipImage &operator=(const CGdipImage &) = delete;
-
-    Gdiplus::GpImage *Get() const
-    {
-        return m_pImage;
-    }
-    Gdiplus::GpImage **Out()
-    {
-        return &m_pImage;
-    }
-    Gdiplus::GpBitmap **OutBitmap()
-    {
-        return reinterpret_cast<Gdiplus::GpBitmap **>(&m_pImage);
-    }
-    Gdiplus::GpBitmap *GetBitmap() const
-    {
-        return static_cast<Gdiplus::GpBitmap *>(m_pImage);
-    }
-
-  private:
-    Gdiplus::GpImage *m_pImage = nullptr;
-};
-
-// A 96 x 72 thumbnail of the file, composed over white, or null.
-HBITMAP MakeThumbnailBitmap(const std::wstring &path)
-{
-    CGdipImage picture;
-    if (GdipCreateBitmapFromFile(path.c_str(), picture.OutBitmap()) != Gdiplus::Ok || picture.Get() == nullptr)
-        return nullptr;
-    CGdipImage thumbnail;
-    if (GdipGetImageThumbnail(picture.Get(), kThumbWidth, kThumbHeight, thumbnail.Out(), nullptr, nullptr) !=
-            Gdiplus::Ok ||
-        thumbnail.Get() == nullptr)
-        return nullptr;
-    HBITMAP hBitmap = nullptr;
-    if (GdipCreateHBITMAPFromBitmap(thumbnail.GetBitmap(), &hBitmap, kOpaqueWhite) != Gdiplus::Ok)
-        return nullptr;
-    return hBitmap;
-}
-
-// What stands in for a picture GDI+ cannot read: a grey card crossed from corner to corner.
-HBITMAP MakePlaceholderBitmap()
-{
-    CWindowDC screen(nullptr);
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(screen.Get(), kThumbWidth, kThumbHeight));
-    CMemoryDC dc(::CreateCompatibleDC(screen.Get()));
-    if (!bitmap || !dc)
-        return nullptr;
-    {
-        CSelectObject selected(dc.Get(), bitmap.Get());
-        const RECT rc{0, 0, kThumbWidth, kThumbHeight};
-        CBrushHandle fill(::CreateSolidBrush(RGB(224, 224, 224)));
-        ::FillRect(dc.Get(), &rc, fill.Get());
-        CBrushHandle frame(::CreateSolidBrush(RGB(128, 128, 128)));
-        ::FrameRect(dc.Get(), &rc, frame.Get());
-        CSelectObject pen(dc.Get(), ::GetStockObject(DC_PEN));
-        ::SetDCPenColor(dc.Get(), RGB(128, 128, 128));
-        ::MoveToEx(dc.Get(), 0, 0, nullptr);
-        ::LineTo(dc.Get(), kThumbWidth, kThumbHeight);
-        ::MoveToEx(dc.Get(), kThumbWidth - 1, 0, nullptr);
-        ::LineTo(dc.Get(), -1, kThumbHeight);
-    }
-    return bitmap.Detach();
-}
-
 // An empty 96 x 72 bitmap compatible with the screen, for drawing an image-list entry into.
 CBitmapHandle MakeThumbCanvas()
 {
@@ -100,14 +17,63 @@ CBitmapHandle MakeThumbCanvas()
 }
 } // namespace
 
+void CBrivelleDlg::StartPictureWork()
+{
+    HWND hWnd = m_hWnd;
+    m_pPictures = std::make_unique<CSlidePictures>([hWnd] { ::PostMessageW(hWnd, WM_PICTURES_READY, 0, 0); });
+}
+
 void CBrivelleDlg::AddThumbnail(int nSlide)
 {
-    const ImageItem &slide = m_model.m_images[static_cast<size_t>(nSlide)];
-    CBitmapHandle thumbnail(MakeThumbnailBitmap(slide.strFolder + slide.strFileName));
-    // Entry i must stay slide i's, so an unreadable picture still gets an entry.
-    if (!thumbnail)
-        thumbnail.Reset(MakePlaceholderBitmap());
-    m_imageList.Add(thumbnail.Get(), nullptr);
+    // A card stands in until the workers have made the thumbnail; entry i is slide i's all along.
+    m_imageList.Add(m_pPictures->PendingCard(), nullptr);
+    m_pPictures->RequestThumbnail(m_model.m_images[static_cast<size_t>(nSlide)].FullPath());
+}
+
+void CBrivelleDlg::HurryVisibleThumbnails(int nFirst, int nLast)
+{
+    const int nSlides = static_cast<int>(m_model.m_images.size());
+    for (int i = std::max(0, nFirst); i <= nLast && i < nSlides; ++i)
+        m_pPictures->HurryThumbnail(m_model.m_images[static_cast<size_t>(i)].FullPath());
+}
+
+int CBrivelleDlg::VisibleItemCount() const
+{
+    const RECT rc = m_list.GetClientRect();
+    return (rc.right - rc.left) / (ItemLeft(1) - ItemLeft(0)) + 1;
+}
+
+LRESULT CBrivelleDlg::OnPicturesReady()
+{
+    if (!m_pPictures)
+        return 0;
+    std::vector<CSlidePictures::Thumbnail> thumbnails;
+    bool bAreaPicture = false;
+    m_pPictures->TakeResults(thumbnails, bAreaPicture);
+    if (!thumbnails.empty())
+    {
+        // A thumbnail goes to every slide that shows its file now, wherever the slide has moved.
+        std::unordered_map<std::wstring, std::vector<int>> slidesOfFile;
+        const int nEntries = m_imageList.GetImageCount();
+        for (int i = 0; i < static_cast<int>(m_model.m_images.size()) && i < nEntries; ++i)
+            slidesOfFile[m_model.m_images[static_cast<size_t>(i)].FullPath()].push_back(i);
+        bool bChanged = false;
+        for (const CSlidePictures::Thumbnail &thumbnail : thumbnails)
+        {
+            const auto found = slidesOfFile.find(thumbnail.path);
+            if (found == slidesOfFile.end())
+                continue;
+            HBITMAP hBitmap = thumbnail.bitmap ? thumbnail.bitmap.Get() : m_pPictures->UnreadableCard();
+            for (int nSlide : found->second)
+                m_imageList.Replace(nSlide, hBitmap, nullptr);
+            bChanged = true;
+        }
+        if (bChanged)
+            m_list.Invalidate();
+    }
+    if (bAreaPicture)
+        DrawCurrentImage();
+    return 0;
 }
 
 void CBrivelleDlg::InsertSlideItem(int nSlide)
@@ -139,53 +105,42 @@ void CBrivelleDlg::SwapThumbnails(int nFirst, int nSecond)
 
 void CBrivelleDlg::DrawCurrentImage()
 {
-    if (!m_model.HasCurrent() || m_imageArea.m_hWnd == nullptr)
+    if (!m_model.HasCurrent() || m_imageArea.m_hWnd == nullptr || !m_pPictures)
         return;
-    const ImageItem &slide = m_model.m_images[static_cast<size_t>(m_model.m_nCurSel)];
-    CGdipImage picture;
-    if (GdipLoadImageFromFile((slide.strFolder + slide.strFileName).c_str(), picture.Out()) != Gdiplus::Ok ||
-        picture.Get() == nullptr)
-    {
-        // No picture: the area must not go on showing the slide that was current before.
-        ClearImageArea();
-        return;
-    }
     const RECT rc = m_imageArea.GetClientRect();
-    const int nWidth = rc.right - rc.left;
-    const int nHeight = rc.bottom - rc.top;
-    CWindowDC dc(m_imageArea.m_hWnd);
-    if (!dc)
+    if (rc.right <= rc.left || rc.bottom <= rc.top)
         return;
-    // Composed off screen over white, as the movie shows it, then copied at once: transparent parts
-    // never show the slide drawn before.
-    CMemoryDC canvas(::CreateCompatibleDC(dc.Get()));
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(dc.Get(), nWidth, nHeight));
-    if (!canvas || !bitmap)
-        return;
-    CSelectObject selected(canvas.Get(), bitmap.Get());
-    ::FillRect(canvas.Get(), &rc, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-    Gdiplus::GpGraphics *pGraphics = nullptr;
-    if (GdipCreateFromHDC(canvas.Get(), &pGraphics) != Gdiplus::Ok || pGraphics == nullptr)
-        return;
-    GdipDrawImageRectI(pGraphics, picture.Get(), 0, 0, nWidth, nHeight);
-    GdipDeleteGraphics(pGraphics);
-    ::BitBlt(dc.Get(), 0, 0, nWidth, nHeight, canvas.Get(), 0, 0, SRCCOPY);
+    // The current slide first, then its neighbours, nearest first, to be decoded ahead.
+    const int nCurrent = m_model.m_nCurSel;
+    const int nSlides = static_cast<int>(m_model.m_images.size());
+    std::vector<std::wstring> paths{m_model.m_images[static_cast<size_t>(nCurrent)].FullPath()};
+    for (int nStep = 1; nStep <= 2; ++nStep)
+    {
+        for (int nSlide : {nCurrent + nStep, nCurrent - nStep})
+        {
+            if (nSlide >= 0 && nSlide < nSlides)
+                paths.push_back(m_model.m_images[static_cast<size_t>(nSlide)].FullPath());
+        }
+    }
+    bool bUnreadable = false;
+    std::shared_ptr<const AreaPicture> picture =
+        m_pPictures->Want(paths, SIZE{rc.right - rc.left, rc.bottom - rc.top}, bUnreadable);
+    // A picture on its way replaces the one shown when it arrives; a file that cannot be read shows none,
+    // so the area never goes on showing another slide.
+    if (picture || bUnreadable)
+        m_imageArea.SetPicture(picture);
+}
+
+void CBrivelleDlg::OnImageAreaPainted()
+{
+    // A picture whose file changed on disk since it was decoded is decoded again and shown when ready.
+    if (m_imageArea.IsWindowVisible())
+        DrawCurrentImage();
 }
 
 void CBrivelleDlg::ClearImageArea()
 {
-    if (m_imageArea.m_hWnd == nullptr)
-        return;
-    CWindowDC dc(m_imageArea.m_hWnd);
-    if (!dc)
-        return;
-    // The brush the dialog gives its static controls, so the area looks as it did at start.
-    HBRUSH hBrush = reinterpret_cast<HBRUSH>(SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()),
-                                                         reinterpret_cast<LPARAM>(m_imageArea.m_hWnd)));
-    if (hBrush == nullptr)
-        hBrush = ::GetSysColorBrush(COLOR_BTNFACE);
-    const RECT rc = m_imageArea.GetClientRect();
-    ::FillRect(dc.Get(), &rc, hBrush);
+    m_imageArea.SetPicture(nullptr);
 }
 
 void CBrivelleDlg::ShowImageArea()

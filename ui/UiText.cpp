@@ -43,6 +43,7 @@ const TextPair kTexts[] = {
     {UiText::AboutVersionWord, L"Version", L"版本"},
     {UiText::AboutInfo, L"Turns pictures into a Flash movie.", L"把图片制作成 Flash 动画。"},
     {UiText::AboutOk, L"OK", L"确定"},
+    {UiText::CancelBuild, L"Cancel", L"取消"},
 };
 } // namespace
 

@@ -28,6 +28,7 @@ enum class UiText
     AboutVersionWord,
     AboutInfo,
     AboutOk,
+    CancelBuild,
 };
 
 // The text in one language; %1, %2... stand for arguments that FormatUiText fills in.

@@ -73,6 +73,17 @@ void SlideDialogTest::AddFiles(const std::vector<std::wstring> &paths)
 void SlideDialogTest::ClickButton(int nId)
 {
     m_dlg->SendMessage(WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(m_dlg->GetDlgItem(nId)));
+    WaitIdle();
+}
+
+void SlideDialogTest::WaitIdle()
+{
+    if (m_dlg == nullptr || m_dlg->m_hWnd == nullptr)
+        return;
+    PumpMessages(5);
+    EXPECT_TRUE(PumpUntil([this] { return m_dlg->m_hWnd == nullptr || !m_dlg->HasPendingWork(); }, 30000));
+    // The messages the last result posted, and the paints they caused.
+    PumpMessages(5);
 }
 
 void SlideDialogTest::ClickItem(int nItem, POINT pt)
@@ -94,6 +105,7 @@ void SlideDialogTest::ClickItem(int nItem, POINT pt)
     notify.iItem = nItem;
     notify.ptAction = pt;
     m_dlg->SendMessage(WM_NOTIFY, IDC_LIST_IMAGES, reinterpret_cast<LPARAM>(&notify));
+    WaitIdle();
 }
 
 void SlideDialogTest::PressKey(WORD wVKey)
@@ -101,6 +113,7 @@ void SlideDialogTest::PressKey(WORD wVKey)
     HWND hList = m_dlg->GetDlgItem(IDC_LIST_IMAGES);
     ::SendMessageW(hList, WM_KEYDOWN, wVKey, 1);
     ::SendMessageW(hList, WM_KEYUP, wVKey, 0xC0000001);
+    WaitIdle();
 }
 
 void SlideDialogTest::TypeUrl(const std::wstring &text)

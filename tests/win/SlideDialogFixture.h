@@ -56,7 +56,9 @@ class SlideDialogTest : public testing::Test
     std::wstring Picture(const std::string &name, COLORREF colour, int nWidth = 64, int nHeight = 48);
     // Confirms the Open dialog with these paths and clicks the add button.
     void AddFiles(const std::vector<std::wstring> &paths);
+    // Clicks, then lets the dialog's workers finish (pictures, added files, a build) as a user waits.
     void ClickButton(int nId);
+    void WaitIdle();
     // A click on list item nItem's icon (NM_CLICK at its centre), or at a point when nItem is -1.
     void ClickItem(int nItem, POINT pt = POINT{0, 0});
     // A key pressed and released in the list, which sends its own notifications and moves its selection.

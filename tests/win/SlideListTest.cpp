@@ -316,10 +316,11 @@ TEST_F(SlideListTest, TheImageAreaShowsTheCurrentPictureStretchedOverItsWholeAre
     EXPECT_TRUE(ColoursClose(kRed, canvas.At(10, 5)));
     EXPECT_TRUE(ColoursClose(kBlue, canvas.At(86, 66)));
 
-    // A repaint reads the file again: a changed file shows its new content, the thumbnail stays.
+    // A repaint looks at the file again: a changed file shows its new content, the thumbnail stays.
     ASSERT_TRUE(WriteBmp(Utf8FromWide(m_pictures) + "wide.bmp",
                          MakeCard(40, 40, GetRValue(kGreen), GetGValue(kGreen), GetBValue(kGreen))));
     ::RedrawWindow(hArea, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    WaitIdle();
     EXPECT_TRUE(ColoursClose(kGreen, AreaColour(hArea)));
     CCanvas again(96, 72, RGB(1, 2, 3));
     ::ImageList_Draw(m_dlg->Thumbnails(), 0, again.DC(), 0, 0, ILD_NORMAL);
