@@ -110,10 +110,15 @@ void SlideDialogTest::ClickItem(int nItem, POINT pt)
 
 void SlideDialogTest::PressKey(WORD wVKey)
 {
+    PressKeyWithoutWaiting(wVKey);
+    WaitIdle();
+}
+
+void SlideDialogTest::PressKeyWithoutWaiting(WORD wVKey)
+{
     HWND hList = m_dlg->GetDlgItem(IDC_LIST_IMAGES);
     ::SendMessageW(hList, WM_KEYDOWN, wVKey, 1);
     ::SendMessageW(hList, WM_KEYUP, wVKey, 0xC0000001);
-    WaitIdle();
 }
 
 void SlideDialogTest::TypeUrl(const std::wstring &text)

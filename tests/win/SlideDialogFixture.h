@@ -63,6 +63,7 @@ class SlideDialogTest : public testing::Test
     void ClickItem(int nItem, POINT pt = POINT{0, 0});
     // A key pressed and released in the list, which sends its own notifications and moves its selection.
     void PressKey(WORD wVKey);
+    void PressKeyWithoutWaiting(WORD wVKey);
 
     // What the user types into the URL box (the box reports a change, as with typing).
     void TypeUrl(const std::wstring &text);
