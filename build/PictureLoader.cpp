@@ -47,14 +47,23 @@ CPictureLoader::~CPictureLoader()
 
 void CPictureLoader::Request(PictureRequest request)
 {
+    std::vector<PictureRequest> requests;
+    requests.push_back(std::move(request));
+    Request(std::move(requests));
+}
+
+void CPictureLoader::Request(std::vector<PictureRequest> requests)
+{
     {
+        // One lock for the lot: the workers do not wake for each one while the owner is still asking.
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_queue.push_back(Queued{std::move(request), m_uNextOrder++});
+        for (PictureRequest &request : requests)
+            m_queue.push_back(Queued{std::move(request), m_uNextOrder++});
         // Threads start when there is work for them, up to the number asked for.
-        if (m_threads.size() < m_nThreads && m_nBusy + m_queue.size() > m_threads.size())
+        while (m_threads.size() < m_nThreads && m_nBusy + m_queue.size() > m_threads.size())
             m_threads.emplace_back([this] { Work(); });
     }
-    m_queued.notify_one();
+    m_queued.notify_all();
 }
 
 bool CPictureLoader::Reprioritise(uint64_t uKey, int nPriority)

@@ -45,6 +45,7 @@ class CPictureLoader
     CPictureLoader &operator=(const CPictureLoader &) = delete;
 
     void Request(PictureRequest request);
+    void Request(std::vector<PictureRequest> requests);
     // Gives a queued request another priority; false when it is not queued (being decoded, or done).
     bool Reprioritise(uint64_t uKey, int nPriority);
     // Drops the queued requests whose key `select` picks; one being decoded still delivers its result.

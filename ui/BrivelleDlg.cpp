@@ -60,6 +60,7 @@ void CBrivelleDlg::DoDataExchange(CDataExchange *pDX)
 BOOL CBrivelleDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    StartBackgroundWork();
 
     m_bEnglish = m_services.SystemDefaultLangId() != kChineseLangId;
     m_exchangePrompts.strInteger = UiString(UiText::EnterInteger, m_bEnglish);
@@ -92,7 +93,6 @@ BOOL CBrivelleDlg::OnInitDialog()
     CheckRadioButton(IDC_RADIO_FPS, IDC_RADIO_DELAY, IDC_RADIO_FPS);
     m_pFlash.reset();
     ShowSlideUrl();
-    StartBackgroundWork();
     SetDlgItemText(IDC_BTN_CANCEL_BUILD, UiString(UiText::CancelBuild, m_bEnglish));
     return TRUE;
 }

@@ -198,6 +198,7 @@ class CBrivelleDlg : public CDialog
     // Exchanges two thumbnails by drawing both and putting them back.
     void SwapThumbnails(int nFirst, int nSecond);
     void EnableListButtons(bool bEnable);
+  protected:
     // Work off the user-interface thread: the build, pictures, added files.
     void StartBackgroundWork();
     void StartPictureWork();
@@ -218,6 +219,9 @@ class CBrivelleDlg : public CDialog
     void OnImageAreaPainted();
     // Appends the slides of added files; the first becomes current. False when there were none.
     bool AppendSlides(const AddBatch &batch);
+    // Cards for the slides nFirst to nEnd - 1 (appended at the end of the image list), and their thumbnails
+    // asked for.
+    void AddThumbnails(int nFirst, int nEnd);
     void HurryVisibleThumbnails(int nFirst, int nLast);
     int VisibleItemCount() const;
     std::unique_ptr<CBuildWorker> m_pBuild;
@@ -226,6 +230,8 @@ class CBrivelleDlg : public CDialog
     bool m_bCloseAfterBuild = false;
     std::unique_ptr<CSlidePictures> m_pPictures;
     std::unique_ptr<CFileAdder> m_pAdder;
+
+  private:
 
     // Tells the user what went wrong in a run that wrote a movie or refused to.
     void ReportBuildProblems(const BuildReport &report, const std::wstring &outputPath);

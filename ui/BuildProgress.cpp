@@ -11,8 +11,8 @@
 namespace
 {
 // The buttons enabled again when a build ends, in this order.
-const int kButtonsAfterBuild[] = {IDC_BTN_DELETE, IDC_BTN_ADD, IDC_BTN_LEFT, IDC_BTN_RIGHT, IDC_BTN_REMOVEALL,
-                                  IDC_BTN_MAKE};
+const int kButtonsAfterBuild[] = {IDC_BTN_DELETE, IDC_BTN_ADD,       IDC_BTN_LEFT,
+                                  IDC_BTN_RIGHT,  IDC_BTN_REMOVEALL, IDC_BTN_MAKE};
 } // namespace
 
 void CTaskbarProgress::Release::operator()(ITaskbarList3 *pTaskbar) const
@@ -136,8 +136,8 @@ LRESULT CBrivelleDlg::OnClose()
         return Default();
     // The close box, Alt+F4 or Close during a build: the usual question first, then the build is
     // stopped and the window closes when the worker has ended.
-    if (ListWouldBeLost() && ShowMessageBox(UiString(UiText::QuitQuestion, m_bEnglish),
-                                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    if (ListWouldBeLost() &&
+        ShowMessageBox(UiString(UiText::QuitQuestion, m_bEnglish), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return 0;
     if (!m_pBuild)
     {

@@ -36,9 +36,8 @@ void CImageArea::Draw(HDC hDC, const RECT &rc) const
     // The brush the dialog gives its static controls, so the area looks as it did at start.
     HBRUSH hBrush = nullptr;
     if (m_hWnd != nullptr)
-        hBrush = reinterpret_cast<HBRUSH>(::SendMessageW(::GetParent(m_hWnd), WM_CTLCOLORSTATIC,
-                                                         reinterpret_cast<WPARAM>(hDC),
-                                                         reinterpret_cast<LPARAM>(m_hWnd)));
+        hBrush = reinterpret_cast<HBRUSH>(::SendMessageW(
+            ::GetParent(m_hWnd), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hDC), reinterpret_cast<LPARAM>(m_hWnd)));
     if (hBrush == nullptr)
         hBrush = ::GetSysColorBrush(COLOR_BTNFACE);
     ::FillRect(hDC, &rc, hBrush);

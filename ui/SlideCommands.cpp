@@ -154,11 +154,9 @@ bool CBrivelleDlg::AppendSlides(const AddBatch &batch)
     m_model.m_images.insert(m_model.m_images.end(), batch.slides.begin(), batch.slides.end());
 
     m_list.SetRedraw(false);
+    AddThumbnails(static_cast<int>(nOldCount), static_cast<int>(m_model.m_images.size()));
     for (size_t i = nOldCount; i < m_model.m_images.size(); ++i)
-    {
-        AddThumbnail(static_cast<int>(i));
         InsertSlideItem(static_cast<int>(i));
-    }
     m_list.SetRedraw(true);
     m_list.Invalidate();
 
@@ -182,7 +180,12 @@ void CBrivelleDlg::LayOutList()
     // scrolled back to its start; otherwise every scrolled layout would shift the row.
     m_list.Scroll(-m_list.GetScrollPos(SB_HORZ), -m_list.GetScrollPos(SB_VERT));
     for (int i = 0; i < m_list.GetItemCount(); ++i)
-        m_list.SetItemPosition(i, POINT{ItemLeft(i), 0});
+    {
+        // Moving an item costs the list a good deal; items already in their place stay.
+        POINT pt{};
+        if (!m_list.GetItemPosition(i, pt) || pt.x != ItemLeft(i) || pt.y != 0)
+            m_list.SetItemPosition(i, POINT{ItemLeft(i), 0});
+    }
     // Drawing again makes the list measure its items anew: the scroll range ends at the last one.
     m_list.SetRedraw(true);
     m_list.Invalidate();

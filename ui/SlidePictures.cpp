@@ -10,27 +10,29 @@
 
 namespace
 {
-// Request priorities: the current slide's picture, the visible thumbnails, the pictures around the
-// current slide, the other thumbnails.
+// Request priorities: the current slide's picture, the visible thumbnails, the other thumbnails, the
+// pictures around the current slide.
 constexpr int kCurrentPicture = 3;
 constexpr int kUrgentThumbnail = 2;
-constexpr int kNearbyPicture = 1;
-constexpr int kThumbnail = 0;
+constexpr int kThumbnail = 1;
+constexpr int kNearbyPicture = 0;
 
-// A 96 x 72 card of one colour with a frame, crossed from corner to corner when bCrossed.
-HBITMAP MakeCard(bool bCrossed)
+// nCards 96 x 72 cards side by side, each of one colour with a frame, crossed from corner to corner when
+// bCrossed.
+HBITMAP MakeCards(int nCards, bool bCrossed)
 {
     CWindowDC screen(nullptr);
-    CBitmapHandle bitmap(::CreateCompatibleBitmap(screen.Get(), kThumbWidth, kThumbHeight));
+    CBitmapHandle bitmap(::CreateCompatibleBitmap(screen.Get(), kThumbWidth * nCards, kThumbHeight));
     CMemoryDC dc(::CreateCompatibleDC(screen.Get()));
     if (!bitmap || !dc)
         return nullptr;
+    CSelectObject selected(dc.Get(), bitmap.Get());
+    CBrushHandle fill(::CreateSolidBrush(bCrossed ? RGB(224, 224, 224) : RGB(240, 240, 240)));
+    CBrushHandle frame(::CreateSolidBrush(bCrossed ? RGB(128, 128, 128) : RGB(200, 200, 200)));
+    for (int i = 0; i < nCards; ++i)
     {
-        CSelectObject selected(dc.Get(), bitmap.Get());
-        const RECT rc{0, 0, kThumbWidth, kThumbHeight};
-        CBrushHandle fill(::CreateSolidBrush(bCrossed ? RGB(224, 224, 224) : RGB(240, 240, 240)));
+        const RECT rc{kThumbWidth * i, 0, kThumbWidth * (i + 1), kThumbHeight};
         ::FillRect(dc.Get(), &rc, fill.Get());
-        CBrushHandle frame(::CreateSolidBrush(bCrossed ? RGB(128, 128, 128) : RGB(200, 200, 200)));
         ::FrameRect(dc.Get(), &rc, frame.Get());
         if (bCrossed)
         {
@@ -112,7 +114,7 @@ CSlidePictures::CSlidePictures(std::function<void()> notify)
 {
 }
 
-uint64_t CSlidePictures::Ask(bool bThumbnail, const std::wstring &path, int nWidth, int nHeight, int nPriority)
+PictureRequest CSlidePictures::Note(bool bThumbnail, const std::wstring &path, int nWidth, int nHeight, int nPriority)
 {
     const uint64_t uKey = m_uNextKey++;
     m_requests[uKey] = Request{bThumbnail, path};
@@ -122,14 +124,35 @@ uint64_t CSlidePictures::Ask(bool bThumbnail, const std::wstring &path, int nWid
     request.nWidth = nWidth;
     request.nHeight = nHeight;
     request.nPriority = nPriority;
+    return request;
+}
+
+uint64_t CSlidePictures::Ask(bool bThumbnail, const std::wstring &path, int nWidth, int nHeight, int nPriority)
+{
+    PictureRequest request = Note(bThumbnail, path, nWidth, nHeight, nPriority);
+    const uint64_t uKey = request.uKey;
     m_loader.Request(std::move(request));
     return uKey;
 }
 
 void CSlidePictures::RequestThumbnail(const std::wstring &path)
 {
-    if (m_thumbnailKeys.count(path) == 0)
-        m_thumbnailKeys[path] = Ask(true, path, kThumbWidth, kThumbHeight, kThumbnail);
+    RequestThumbnails({path});
+}
+
+void CSlidePictures::RequestThumbnails(const std::vector<std::wstring> &paths)
+{
+    std::vector<PictureRequest> requests;
+    for (const std::wstring &path : paths)
+    {
+        // One request per file, for all the slides that show it.
+        if (m_thumbnailKeys.count(path) != 0)
+            continue;
+        requests.push_back(Note(true, path, kThumbWidth, kThumbHeight, kThumbnail));
+        m_thumbnailKeys[path] = requests.back().uKey;
+    }
+    if (!requests.empty())
+        m_loader.Request(std::move(requests));
 }
 
 void CSlidePictures::HurryThumbnail(const std::wstring &path)
@@ -139,17 +162,21 @@ void CSlidePictures::HurryThumbnail(const std::wstring &path)
         m_loader.Reprioritise(found->second, kUrgentThumbnail);
 }
 
-HBITMAP CSlidePictures::PendingCard()
+HBITMAP CSlidePictures::PendingCards(int nCards)
 {
-    if (!m_pendingCard)
-        m_pendingCard.Reset(MakeCard(false));
-    return m_pendingCard.Get();
+    // The image list takes as many images as the bitmap is wide: the strip is made for each count asked.
+    if (nCards != m_nPendingCards)
+    {
+        m_pendingCards.Reset(MakeCards(nCards, false));
+        m_nPendingCards = nCards;
+    }
+    return m_pendingCards.Get();
 }
 
 HBITMAP CSlidePictures::UnreadableCard()
 {
     if (!m_unreadableCard)
-        m_unreadableCard.Reset(MakeCard(true));
+        m_unreadableCard.Reset(MakeCards(1, true));
     return m_unreadableCard.Get();
 }
 
@@ -179,6 +206,9 @@ std::shared_ptr<const AreaPicture> CSlidePictures::Want(const std::vector<std::w
     std::shared_ptr<const AreaPicture> current;
     for (size_t i = 0; i < paths.size(); ++i)
     {
+        // The neighbours wait until the current picture is made, so that it has the processor to itself.
+        if (i > 0 && !current && !bUnreadable)
+            break;
         const FileStamp stamp = StampOf(paths[i]);
         auto found = std::find_if(m_cache.begin(), m_cache.end(),
                                   [&paths, i](const Cached &cached) { return cached.path == paths[i]; });

@@ -43,9 +43,16 @@ class CSlidePictures
 
     // Thumbnails: urgent ones (the visible items) go before the others, which go in the order asked.
     void RequestThumbnail(const std::wstring &path);
+    void RequestThumbnails(const std::vector<std::wstring> &paths);
+    bool ThumbnailsPending() const
+    {
+        return !m_thumbnailKeys.empty();
+    }
     void HurryThumbnail(const std::wstring &path);
-    // The cards that stand in for a thumbnail still being made, and for a picture that cannot be read.
-    HBITMAP PendingCard();
+    // nCards (1 to kCardsAtOnce) cards side by side that stand in for thumbnails still being made, and the
+    // card for a picture that cannot be read.
+    static constexpr int kCardsAtOnce = 64;
+    HBITMAP PendingCards(int nCards);
     HBITMAP UnreadableCard();
 
     // The image area's picture of the current file, decoded at this size, and the files around it
@@ -78,6 +85,7 @@ class CSlidePictures
         bool bUnreadable = false;
         std::shared_ptr<const AreaPicture> picture;
     };
+    PictureRequest Note(bool bThumbnail, const std::wstring &path, int nWidth, int nHeight, int nPriority);
     uint64_t Ask(bool bThumbnail, const std::wstring &path, int nWidth, int nHeight, int nPriority);
 
     CPictureLoader m_loader;
@@ -85,7 +93,8 @@ class CSlidePictures
     std::unordered_map<uint64_t, Request> m_requests;
     std::unordered_map<std::wstring, uint64_t> m_thumbnailKeys;
     std::vector<Cached> m_cache;
-    CBitmapHandle m_pendingCard;
+    CBitmapHandle m_pendingCards;
+    int m_nPendingCards = 0;
     CBitmapHandle m_unreadableCard;
 };
 

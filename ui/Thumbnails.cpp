@@ -26,8 +26,23 @@ void CBrivelleDlg::StartPictureWork()
 void CBrivelleDlg::AddThumbnail(int nSlide)
 {
     // A card stands in until the workers have made the thumbnail; entry i is slide i's all along.
-    m_imageList.Add(m_pPictures->PendingCard(), nullptr);
+    m_imageList.Add(m_pPictures->PendingCards(1), nullptr);
     m_pPictures->RequestThumbnail(m_model.m_images[static_cast<size_t>(nSlide)].FullPath());
+}
+
+void CBrivelleDlg::AddThumbnails(int nFirst, int nEnd)
+{
+    // Cards go into the image list many at a time: each addition copies the whole list.
+    for (int nSlide = nFirst; nSlide < nEnd;)
+    {
+        const int nCards = std::min(nEnd - nSlide, CSlidePictures::kCardsAtOnce);
+        m_imageList.Add(m_pPictures->PendingCards(nCards), nullptr);
+        nSlide += nCards;
+    }
+    std::vector<std::wstring> paths;
+    for (int nSlide = std::max(0, nFirst); nSlide < nEnd; ++nSlide)
+        paths.push_back(m_model.m_images[static_cast<size_t>(nSlide)].FullPath());
+    m_pPictures->RequestThumbnails(paths);
 }
 
 void CBrivelleDlg::HurryVisibleThumbnails(int nFirst, int nLast)

@@ -1,7 +1,7 @@
 // Pictures decoded for the window on worker threads: the most urgent first, dropped ones never delivered.
+#include "build/PictureLoader.h"
 #include "build/FileAdder.h"
 #include "build/GifSplitter.h"
-#include "build/PictureLoader.h"
 
 #include "base/Utf8.h"
 #include "bench/pictures/SamplePictures.h"
@@ -130,9 +130,9 @@ TEST(PictureLoaderTest, AddedBatchesComeBackInTheOrderGivenWithGifsSplit)
     for (const AddBatch &batch : done)
         for (const ImageItem &slide : batch.slides)
             names.push_back(slide.strFileName);
-    EXPECT_EQ((std::vector<std::wstring>{L"anim_frame0.gif", L"anim_frame1.gif", L"anim_frame2.gif", L"a.bmp",
-                                         L"b.jpg"}),
-              names);
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"anim_frame0.gif", L"anim_frame1.gif", L"anim_frame2.gif", L"a.bmp", L"b.jpg"}),
+        names);
     EXPECT_EQ(3u, done[0].frameFiles.size());
     EXPECT_TRUE(adder.Idle());
     DeleteFrameFiles(done[0].frameFiles);

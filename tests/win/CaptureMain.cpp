@@ -167,6 +167,8 @@ int main(int argc, char **argv)
         {
             Click(dlg, IDC_BTN_ADD);
             dlg.SetDlgItemText(IDC_EDIT_URL, L"https://example.com/harbour");
+            for (int i = 0; i < 500 && dlg.HasPendingWork(); ++i)
+                Pump(20);
             Pump(200);
         }
         if (mode == "preview")
@@ -175,6 +177,8 @@ int main(int argc, char **argv)
             dlg.SetDlgItemText(IDC_EDIT_HEIGHT, L"300");
             dlg.SetDlgItemText(IDC_EDIT_FPS, L"2");
             Click(dlg, IDC_BTN_MAKE);
+            for (int i = 0; i < 1500 && dlg.HasPendingWork(); ++i)
+                Pump(20);
             Pump(1200);
         }
         HWND hTarget = dlg.m_hWnd;

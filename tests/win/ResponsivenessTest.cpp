@@ -174,13 +174,15 @@ TEST_F(ResponsivenessTest, ThumbnailsLandOnTheirSlidesWhateverChangedWhileTheyWe
         const char *name;
         std::function<void()> change;
     } cases[] = {
-        {"delete and moves", [this] {
+        {"delete and moves",
+         [this] {
              Click(IDC_BTN_DELETE);
              Click(IDC_BTN_RIGHT);
              Click(IDC_BTN_RIGHT);
              Click(IDC_BTN_LEFT);
          }},
-        {"remove all, then others added", [this] {
+        {"remove all, then others added",
+         [this] {
              m_services.m_nMessageBoxAnswer = IDYES;
              Click(IDC_BTN_REMOVEALL);
              m_services.m_openPaths = {Picture("late.bmp", kWhite), Picture("later.bmp", kBlue)};
