@@ -134,6 +134,8 @@ class CBrivelleDlg : public CDialog
     }
     // Puts every item in its place in the row and fits the list's scroll range to them.
     void LayOutList();
+    // True when every item stands in its place in the row.
+    bool ListInPlace() const;
     void ShowImageArea();
 
     ISystemServices &m_services;

@@ -170,8 +170,26 @@ bool CBrivelleDlg::AppendSlides(const AddBatch &batch)
     return true;
 }
 
+bool CBrivelleDlg::ListInPlace() const
+{
+    // Positions are relative to the visible part of the list: item i stands 112 i to the right of where a
+    // scrolled-back item 0 would be.
+    const int nScrollX = m_list.GetScrollPos(SB_HORZ);
+    const int nScrollY = m_list.GetScrollPos(SB_VERT);
+    for (int i = 0; i < m_list.GetItemCount(); ++i)
+    {
+        POINT pt{};
+        if (!m_list.GetItemPosition(i, pt) || pt.x != ItemLeft(i) - nScrollX || pt.y != -nScrollY)
+            return false;
+    }
+    return true;
+}
+
 void CBrivelleDlg::LayOutList()
 {
+    // Stepping from slide to slide moves nothing: the list is left as it is, without a repaint.
+    if (ListInPlace())
+        return;
     // The first paint of a list that was empty arranges its items in the list's own grid (Wine): let it
     // happen now, before the row is laid out.
     ::UpdateWindow(m_list.m_hWnd);
