@@ -1,32 +1,13 @@
 // Pictures decoded at a given size on worker threads, the most urgent first, for a window to show.
 #include "build/PictureLoader.h"
 
+#include "build/SlideRenderer.h"
 #include "imaging/Picture.h"
-#include "imaging/PixelOps.h"
 
 #include <algorithm>
 #include <exception>
 #include <new>
 #include <utility>
-
-bool DecodePictureAtSize(const std::string &path, int width, int height, Raster &raster, std::string &reason)
-{
-    CPicture picture(0);
-    if (!picture.LoadForSize(path.c_str(), CPicture::GetTypeIdFromName(path.c_str()), width, height) ||
-        (picture.GetBpp() < 16 && !picture.IncreaseBpp(24)))
-    {
-        reason = picture.GetLastError();
-        return false;
-    }
-    ComposeOverWhite(picture.GetRaster());
-    if (!picture.Resample(width, height, 0))
-    {
-        reason = picture.GetLastError();
-        return false;
-    }
-    raster = std::move(picture.GetRaster());
-    return true;
-}
 
 CPictureLoader::CPictureLoader(unsigned nThreads, std::function<void()> notify)
     : m_nThreads(std::max(1u, nThreads)), m_notify(std::move(notify))
@@ -125,7 +106,8 @@ void CPictureLoader::Work()
         try
         {
             result.bReadable =
-                DecodePictureAtSize(request.strPath, request.nWidth, request.nHeight, result.raster, result.strReason);
+                DecodePictureAtSize(request.strPath, CPicture::GetTypeIdFromName(request.strPath.c_str()),
+                                    request.nWidth, request.nHeight, result.raster, result.strReason);
         }
         catch (const std::bad_alloc &)
         {

@@ -24,14 +24,9 @@ struct PictureResult
 {
     uint64_t uKey = 0;
     bool bReadable = false;
-    Raster raster; // 24-bit, composed over white, exactly the size asked for
+    Raster raster; // decoded as the movie's slides are: 24-bit, composed over white, exactly the size asked for
     std::string strReason;
 };
-
-// Decodes the file (type from its extension, content as fallback; a JPEG at the smallest DCT scale that
-// still covers width x height), widens it to 24 bits, composes it over white and stretches it to exactly
-// width x height, as the movie's slides are made. False with the reason.
-bool DecodePictureAtSize(const std::string &path, int width, int height, Raster &raster, std::string &reason);
 
 // A queue of picture requests served by worker threads. Results wait until the owner takes them; the
 // workers tell the owner through `notify` (called on a worker thread, once per batch of waiting results).

@@ -13,11 +13,32 @@
 #include "swf/SWFMovie.h"
 #include "swf/SWFShape.h"
 
+#include <utility>
 
 namespace
 {
 constexpr int kSlideJpegQuality = 90;
 } // namespace
+
+bool DecodePictureAtSize(const std::string &path, int type, int width, int height, Raster &raster, std::string &reason)
+{
+    CPicture picture(0);
+    if (!picture.LoadForSize(path.c_str(), type, width, height) || (picture.GetBpp() < 16 && !picture.IncreaseBpp(24)))
+    {
+        reason = picture.GetLastError();
+        return false;
+    }
+    // Transparent pixels become the movie's white before resampling, so the colours stored under them
+    // cannot bleed into the edges of what is visible.
+    ComposeOverWhite(picture.GetRaster());
+    if (!picture.Resample(width, height, 0))
+    {
+        reason = picture.GetLastError();
+        return false;
+    }
+    raster = std::move(picture.GetRaster());
+    return true;
+}
 
 bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileName, int width, int height,
                          SlideBuffers &buffers, std::string &reason)
@@ -33,22 +54,10 @@ bool PrepareSlidePicture(const std::string &imagePath, const std::wstring &fileN
                    buffers.planes, error))
         return true;
 
-    CPicture picture(0);
-    if (!picture.LoadForSize(imagePath.c_str(), type, width, height) ||
-        (picture.GetBpp() < 16 && !picture.IncreaseBpp(24)))
-    {
-        reason = picture.GetLastError();
+    Raster raster;
+    if (!DecodePictureAtSize(imagePath, type, width, height, raster, reason))
         return false;
-    }
-    // Transparent pixels become the movie's white before resampling, so the colours stored under them
-    // cannot bleed into the edges of what is visible.
-    ComposeOverWhite(picture.GetRaster());
-    if (!picture.Resample(width, height, 0))
-    {
-        reason = picture.GetLastError();
-        return false;
-    }
-    if (!EncodeJpeg(picture.GetRaster(), kSlideJpegQuality, buffers.jpeg, error))
+    if (!EncodeJpeg(raster, kSlideJpegQuality, buffers.jpeg, error))
     {
         reason = Utf8FromWide(fileName) + ": " + error;
         return false;

@@ -6,6 +6,7 @@
 #include <vector>
 
 class CSWFMovie;
+struct Raster;
 
 // Working memory one thread keeps from slide to slide, so that preparing a slide does not allocate (and
 // have the system clear) its large blocks anew.
@@ -15,6 +16,11 @@ struct SlideBuffers
     std::vector<uint8_t> planes; // a JPEG's planes while it is resized
     std::vector<uint8_t> jpeg;   // the slide's JPEG
 };
+
+// Decodes the file as `type` (content detection as fallback; a JPEG at the smallest DCT scale that still
+// covers width x height), widens it to 24 bits when it has fewer than 16, composes it over white and
+// resamples it to exactly width x height. False with the reason.
+bool DecodePictureAtSize(const std::string &path, int type, int width, int height, Raster &raster, std::string &reason);
 
 // Decodes the slide's image (type from the extension of its name, the text after the last dot; content
 // detection as fallback), makes it 24-bit when it has fewer than 16 bits per pixel, resamples it to exactly

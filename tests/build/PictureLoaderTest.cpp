@@ -68,41 +68,6 @@ TEST(PictureLoaderTest, UrgentRequestsGoFirstAndCancelledOnesNeverArrive)
     EXPECT_GE(nNotified, 1);
 }
 
-TEST(PictureLoaderTest, AnUnreadableFileGivesItsReasonAndAPictureIsStretchedToTheSizeAsked)
-{
-    TempDir dir;
-    const std::string wide = dir.File("wide.bmp");
-    Raster picture = MakeCard(800, 200, 220, 30, 30);
-    for (int y = 0; y < 200; ++y)
-    {
-        for (int x = 400; x < 800; ++x)
-        {
-            uint8_t *p = picture.Row(y) + 3 * x;
-            p[0] = 30;
-            p[2] = 220;
-        }
-    }
-    ASSERT_TRUE(WriteBmp(wide, picture));
-    const std::string broken = dir.File("broken.png");
-    {
-        FILE *file = fopen(broken.c_str(), "wb");
-        ASSERT_NE(nullptr, file);
-        fputs("not a picture", file);
-        fclose(file);
-    }
-
-    Raster raster;
-    std::string reason;
-    ASSERT_TRUE(DecodePictureAtSize(wide, 96, 72, raster, reason)) << reason;
-    ASSERT_EQ(96, raster.width);
-    ASSERT_EQ(72, raster.height);
-    EXPECT_EQ(220, raster.Row(36)[3 * 5]) << "left half red";
-    EXPECT_EQ(220, raster.Row(36)[3 * 90 + 2]) << "right half blue";
-
-    EXPECT_FALSE(DecodePictureAtSize(broken, 96, 72, raster, reason));
-    EXPECT_NE(std::string::npos, reason.find("broken.png")) << reason;
-}
-
 TEST(PictureLoaderTest, AddedBatchesComeBackInTheOrderGivenWithGifsSplit)
 {
     TempDir dir;
