@@ -1,6 +1,7 @@
 // CImageArea: painting the picture the main dialog hands over.
 #include "ui/ImageArea.h"
 
+#include "framework/Bitmap.h"
 #include "framework/Handles.h"
 
 #include <utility>
@@ -20,13 +21,7 @@ void CImageArea::Draw(HDC hDC, const RECT &rc) const
 {
     if (m_pPicture && m_pPicture->nWidth > 0 && m_pPicture->nHeight > 0)
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = m_pPicture->nWidth;
-        info.bmiHeader.biHeight = -m_pPicture->nHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = TopDownDibInfo(m_pPicture->nWidth, m_pPicture->nHeight);
         // The picture is decoded at the area's size; only a resized area stretches it.
         ::SetStretchBltMode(hDC, COLORONCOLOR);
         ::StretchDIBits(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, 0, 0, m_pPicture->nWidth,

@@ -2,6 +2,7 @@
 #include "ui/SlidePictures.h"
 
 #include "base/Utf8.h"
+#include "framework/Bitmap.h"
 
 #include <algorithm>
 #include <cstring>
@@ -47,19 +48,24 @@ HBITMAP MakeCards(int nCards, bool bCrossed)
     return bitmap.Detach();
 }
 
-std::shared_ptr<const AreaPicture> AreaPictureOf(const Raster &raster)
+// A 24-bit raster's pixels as a top-down 32-bit DIB holds them: blue, green, red, unused.
+void CopyToDib(const Raster &raster, uint32_t *pOut)
 {
-    auto picture = std::make_shared<AreaPicture>();
-    picture->nWidth = raster.width;
-    picture->nHeight = raster.height;
-    picture->pixels.resize(static_cast<size_t>(raster.width) * static_cast<size_t>(raster.height));
-    uint32_t *pOut = picture->pixels.data();
     for (int y = 0; y < raster.height; ++y)
     {
         const uint8_t *pIn = raster.Row(y);
         for (int x = 0; x < raster.width; ++x, pIn += 3)
             *pOut++ = (static_cast<uint32_t>(pIn[0]) << 16) | (static_cast<uint32_t>(pIn[1]) << 8) | pIn[2];
     }
+}
+
+std::shared_ptr<const AreaPicture> AreaPictureOf(const Raster &raster)
+{
+    auto picture = std::make_shared<AreaPicture>();
+    picture->nWidth = raster.width;
+    picture->nHeight = raster.height;
+    picture->pixels.resize(static_cast<size_t>(raster.width) * static_cast<size_t>(raster.height));
+    CopyToDib(raster, picture->pixels.data());
     return picture;
 }
 } // namespace
@@ -81,30 +87,12 @@ HBITMAP BitmapFromRaster(const Raster &raster)
 {
     if (raster.Empty() || raster.bpp != 24)
         return nullptr;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = raster.width;
-    info.bmiHeader.biHeight = -raster.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownDibInfo(raster.width, raster.height);
     void *pBits = nullptr;
     HBITMAP hBitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pBits, nullptr, 0);
     if (hBitmap == nullptr || pBits == nullptr)
         return hBitmap;
-    // Rows of a DIB are padded to four bytes and hold blue, green, red.
-    const size_t stride = (static_cast<size_t>(raster.width) * 3 + 3) & ~static_cast<size_t>(3);
-    for (int y = 0; y < raster.height; ++y)
-    {
-        const uint8_t *pIn = raster.Row(y);
-        uint8_t *pOut = static_cast<uint8_t *>(pBits) + stride * static_cast<size_t>(y);
-        for (int x = 0; x < raster.width; ++x, pIn += 3, pOut += 3)
-        {
-            pOut[0] = pIn[2];
-            pOut[1] = pIn[1];
-            pOut[2] = pIn[0];
-        }
-    }
+    CopyToDib(raster, static_cast<uint32_t *>(pBits));
     ::GdiFlush();
     return hBitmap;
 }

@@ -98,5 +98,5 @@ class CSlidePictures
     CBitmapHandle m_unreadableCard;
 };
 
-// A 24-bit device-independent bitmap of a 24-bit raster.
+// A 32-bit device-independent bitmap of a 24-bit raster.
 HBITMAP BitmapFromRaster(const Raster &raster);

@@ -188,6 +188,28 @@ void Report(const char *pszWhat, double fValue, const char *pszUnit, double fTar
                 fValue <= fTarget ? "ok" : "MISSED");
 }
 
+struct Watched
+{
+    double fCommandMs = 0; // the command's handler itself
+    double fDoneMs = 0;    // until done() held
+    double fLongestMs = 0; // the longest a posted message waited meanwhile
+};
+
+// Runs the command with the probe watching and pumps messages until done(milliseconds since the start) holds.
+template <typename TCommand, typename TDone> Watched Watch(HWND hProbe, TCommand command, TDone done)
+{
+    Watched watched;
+    CProbe probe(hProbe);
+    const Clock::time_point start = Clock::now();
+    g_fSlowestMs = 0;
+    command();
+    watched.fCommandMs = MillisecondsSince(start);
+    PumpUntil([&] { return done(MillisecondsSince(start)); });
+    watched.fDoneMs = MillisecondsSince(start);
+    watched.fLongestMs = probe.LongestMs();
+    return watched;
+}
+
 void Click(CBrivelleDlg &dlg, int nId)
 {
     dlg.SendMessage(WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(dlg.GetDlgItem(nId)));
@@ -217,22 +239,16 @@ void MeasureAdd(CBenchDlg &dlg, CBenchServices &services, HWND hProbe, const std
     Click(dlg, IDC_BTN_REMOVEALL);
     PumpUntil([&] { return !dlg.HasPendingWork(); });
     double fAllShown = 0;
-    double fLongest = 0;
-    double fCommand = 0;
-    {
-        CProbe probe(hProbe);
-        const Clock::time_point start = Clock::now();
-        g_fSlowestMs = 0;
-        Click(dlg, IDC_BTN_ADD);
-        fCommand = MillisecondsSince(start);
-        PumpUntil([&] { return !dlg.ThumbnailsPending(); });
-        fAllShown = MillisecondsSince(start);
-        PumpUntil([&] { return !dlg.HasPendingWork(); });
-        fLongest = probe.LongestMs();
-    }
+    const Watched add = Watch(
+        hProbe, [&] { Click(dlg, IDC_BTN_ADD); },
+        [&](double fSinceStart) {
+            if (fAllShown == 0 && !dlg.ThumbnailsPending())
+                fAllShown = fSinceStart;
+            return !dlg.HasPendingWork();
+        });
     std::printf("== adding %s (%zu slides)\n", pszName, dlg.Slides());
-    PrintSlowest(fCommand);
-    Report("longest unanswered time while adding", fLongest, "ms", 100);
+    PrintSlowest(add.fCommandMs);
+    Report("longest unanswered time while adding", add.fLongestMs, "ms", 100);
     Report("until every thumbnail is shown", fAllShown / 1000, "s", fThumbnailTarget);
 }
 
@@ -300,27 +316,17 @@ void MeasureMake(CBenchDlg &dlg, CBenchServices &services, HWND hProbe, const st
     dlg.SetDlgItemText(IDC_EDIT_WIDTH, L"640");
     dlg.SetDlgItemText(IDC_EDIT_HEIGHT, L"480");
     services.m_save = (work / "gui.swf").wstring();
-    double fGui = 0;
-    double fLongest = 0;
-    double fCommand = 0;
-    {
-        CProbe probe(hProbe);
-        const Clock::time_point start = Clock::now();
-        g_fSlowestMs = 0;
-        Click(dlg, IDC_BTN_MAKE);
-        fCommand = MillisecondsSince(start);
-        PumpUntil([&] { return !dlg.IsBuilding(); });
-        fGui = MillisecondsSince(start);
-        fLongest = probe.LongestMs();
-    }
+    const Watched make = Watch(
+        hProbe, [&] { Click(dlg, IDC_BTN_MAKE); }, [&](double) { return !dlg.IsBuilding(); });
+    const double fGui = make.fDoneMs;
     std::wstring line =
         L"\"" + cli + L"\" --quiet -o \"" + (work / "cli.swf").wstring() + L"\" --width 640 --height 480";
     for (const std::wstring &photo : photos)
         line += L" \"" + photo + L"\"";
     const double fCli = RunProgram(line);
     std::printf("== making the 50-photo movie at 640 x 480\n");
-    PrintSlowest(fCommand);
-    Report("longest unanswered time while making", fLongest, "ms", 100);
+    PrintSlowest(make.fCommandMs);
+    Report("longest unanswered time while making", make.fLongestMs, "ms", 100);
     std::printf("  Make in the dialog %.2f s, brivelle-cli %.2f s\n", fGui / 1000, fCli / 1000);
     if (fCli > 0)
         Report("Make, dialog / brivelle-cli", fGui / fCli, "x", 1.2);

@@ -5,6 +5,7 @@
 #include "base/Utf8.h"
 #include "bench/pictures/SamplePictures.h"
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -67,9 +68,10 @@ TEST_F(ResponsivenessTest, MakeReturnsAtOnceAndTheWindowAnswersWhileTheBuildRuns
 
     // Another thread's messages are answered while the worker builds.
     HWND hDlg = m_dlg->m_hWnd;
-    int nAnswered = 0;
-    int nAsked = 0;
-    bool bAsking = true;
+    std::atomic<int> nAnswered{0};
+    std::atomic<int> nAsked{0};
+    std::atomic<bool> bAsking{true};
+    std::atomic<bool> bAsked{false};
     std::thread asker([&] {
         while (bAsking)
         {
@@ -79,12 +81,15 @@ TEST_F(ResponsivenessTest, MakeReturnsAtOnceAndTheWindowAnswersWhileTheBuildRuns
                 ++nAnswered;
             ::Sleep(10);
         }
+        bAsked = true;
     });
     EXPECT_TRUE(PumpUntil([this] { return !m_dlg->IsBuilding(); }, 60000));
     bAsking = false;
+    // Its last question is answered too.
+    PumpUntil([&] { return bAsked.load(); }, 5000);
     asker.join();
-    EXPECT_GT(nAsked, 0);
-    EXPECT_EQ(nAsked, nAnswered);
+    EXPECT_GT(nAsked.load(), 0);
+    EXPECT_EQ(nAsked.load(), nAnswered.load());
 
     WaitIdle();
     EXPECT_TRUE(fs::exists(output));
