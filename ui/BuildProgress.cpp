@@ -61,6 +61,8 @@ void CBrivelleDlg::StartBuild(BuildJob job)
     // Make stays off until the run has ended; the list buttons are off already.
     ::EnableWindow(GetDlgItem(IDC_BTN_MAKE), FALSE);
     ShowBuildProgress(true, uTotal);
+    // The keyboard goes with it: a disabled or hidden control keeps no focus.
+    ::SetFocus(GetDlgItem(IDC_BTN_CANCEL_BUILD));
     m_taskbar.Start(m_hWnd);
 }
 
@@ -97,9 +99,12 @@ LRESULT CBrivelleDlg::OnBuildDone()
     const BuildReport report = m_pBuild->Finish();
     m_pBuild.reset();
     m_taskbar.End();
-    ShowBuildProgress(false, 0);
     for (int nId : kButtonsAfterBuild)
         ::EnableWindow(GetDlgItem(nId), TRUE);
+    const bool bCancelHadFocus = ::GetFocus() == GetDlgItem(IDC_BTN_CANCEL_BUILD);
+    ShowBuildProgress(false, 0);
+    if (bCancelHadFocus)
+        ::SetFocus(GetDlgItem(IDC_BTN_MAKE));
     if (m_bCloseAfterBuild)
     {
         // The user asked to close during the build and has agreed to lose the list already.
