@@ -200,6 +200,7 @@ class CBrivelleDlg : public CDialog
     // Exchanges two thumbnails by drawing both and putting them back.
     void SwapThumbnails(int nFirst, int nSecond);
     void EnableListButtons(bool bEnable);
+
   protected:
     // Work off the user-interface thread: the build, pictures, added files.
     void StartBackgroundWork();
@@ -234,7 +235,6 @@ class CBrivelleDlg : public CDialog
     std::unique_ptr<CFileAdder> m_pAdder;
 
   private:
-
     // Tells the user what went wrong in a run that wrote a movie or refused to.
     void ReportBuildProblems(const BuildReport &report, const std::wstring &outputPath);
     // "The movie was not made: " and why.

@@ -12,9 +12,10 @@
 #include <string>
 #include <thread>
 
-// Runs BuildMovieFile on a worker thread. The worker never touches a window: it calls `notify` (which
-// posts a message) when progress changed and once more when the run has ended; the owner's thread then
-// reads Progress() or takes the report with Finish(). Destroying the worker stops the run and waits for it.
+// Runs BuildMovieFile on a worker thread. The worker never touches a window: it calls `notifyProgress`
+// when progress changed (once until the owner reads it) and `notifyDone` when the run has ended, both of
+// which post a message; the owner's thread then reads Progress() or takes the report with Finish(). Destroying the
+// worker stops the run and waits for it.
 class CBuildWorker
 {
   public:
@@ -23,10 +24,6 @@ class CBuildWorker
     CBuildWorker(const CBuildWorker &) = delete;
     CBuildWorker &operator=(const CBuildWorker &) = delete;
 
-    const BuildJob &Job() const
-    {
-        return m_job;
-    }
     // Asks the run to stop after the slide it is writing; the output is left as it was.
     void Stop();
     bool StopRequested() const
