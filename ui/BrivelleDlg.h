@@ -31,6 +31,8 @@ constexpr UINT WM_BUILD_PROGRESS = WM_APP + 1;
 constexpr UINT WM_BUILD_DONE = WM_APP + 2;
 constexpr UINT WM_PICTURES_READY = WM_APP + 3;
 constexpr UINT WM_FILES_READY = WM_APP + 4;
+// Posted by the dialog to itself: the next items of slides already added go into the list.
+constexpr UINT WM_INSERT_ITEMS = WM_APP + 5;
 
 // The spin arrows step the timing members up to this; the data exchange accepts only kMaxTiming.
 constexpr int kMaxSpinTiming = 9999999;
@@ -65,6 +67,7 @@ class CBrivelleDlg : public CDialog
     ON_MESSAGE_VOID(WM_BUILD_DONE, OnBuildDone)
     ON_MESSAGE_VOID(WM_PICTURES_READY, OnPicturesReady)
     ON_MESSAGE_VOID(WM_FILES_READY, OnFilesReady)
+    ON_MESSAGE_VOID(WM_INSERT_ITEMS, OnInsertItems)
     ON_WM_TIMER(OnTimer)
     ON_CONTROL(kImageAreaPainted, IDC_IMAGE_AREA, OnImageAreaPainted)
     END_MSG_MAP()
@@ -134,6 +137,8 @@ class CBrivelleDlg : public CDialog
     }
     // Puts every item in its place in the row and fits the list's scroll range to them.
     void LayOutList();
+    // Moves the items that are not in their place in the row, with the list's drawing off.
+    void PlaceItems();
     // True when every item stands in its place in the row.
     bool ListInPlace() const;
     void ShowImageArea();
@@ -218,10 +223,18 @@ class CBrivelleDlg : public CDialog
     LRESULT OnBuildDone();
     LRESULT OnPicturesReady();
     LRESULT OnFilesReady();
+    LRESULT OnInsertItems();
     void OnTimer(UINT_PTR nIdEvent);
     void OnImageAreaPainted();
     // Appends the slides of added files; the first becomes current. False when there were none.
     bool AppendSlides(const AddBatch &batch);
+    // The list's items and thumbnail cards follow the slides a few at a time, one message each, so that
+    // the window answers while a long add is shown. Inserts the next few (all of them with bAll) and asks
+    // for the rest.
+    void InsertNextItems(bool bAll);
+    // Inserts every item still missing at once, for a command that works on the list.
+    void InsertPendingItems();
+    void PostPendingItems();
     // Cards for the slides nFirst to nEnd - 1 (appended at the end of the image list), and their thumbnails
     // asked for.
     void AddThumbnails(int nFirst, int nEnd);
@@ -231,6 +244,7 @@ class CBrivelleDlg : public CDialog
     BuildTarget m_buildTarget;
     CTaskbarProgress m_taskbar;
     bool m_bCloseAfterBuild = false;
+    bool m_bInsertItemsPosted = false;
     std::unique_ptr<CSlidePictures> m_pPictures;
     std::unique_ptr<CFileAdder> m_pAdder;
 

@@ -8,7 +8,9 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cwctype>
+
 
 namespace
 {
@@ -47,6 +49,8 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
     if (m_bChangingSlides)
         return;
     m_bChangingSlides = true;
+    // Every command sees one item and one image-list entry per slide.
+    InsertPendingItems();
     CommitUrlEdit();
     const bool bChanged = change();
     if (bChanged)
@@ -68,6 +72,8 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
     }
     ShowSlideUrl();
     m_bChangingSlides = false;
+    // A message that came while the command ran waited for it.
+    PostPendingItems();
 }
 
 void CBrivelleDlg::CommitUrlEdit()
@@ -152,22 +158,68 @@ bool CBrivelleDlg::AppendSlides(const AddBatch &batch)
     const size_t nOldCount = m_model.m_images.size();
     m_tempFrameFiles.insert(m_tempFrameFiles.end(), batch.frameFiles.begin(), batch.frameFiles.end());
     m_model.m_images.insert(m_model.m_images.end(), batch.slides.begin(), batch.slides.end());
-
-    m_list.SetRedraw(false);
-    AddThumbnails(static_cast<int>(nOldCount), static_cast<int>(m_model.m_images.size()));
-    for (size_t i = nOldCount; i < m_model.m_images.size(); ++i)
-        InsertSlideItem(static_cast<int>(i));
-    m_list.SetRedraw(true);
-    m_list.Invalidate();
-
     if (m_model.m_images.size() == nOldCount)
         return false;
     m_model.m_nCurSel = static_cast<int>(nOldCount);
+    m_list.SetRedraw(false);
+    InsertNextItems(false);
+    m_list.SetRedraw(true);
+    m_list.Invalidate();
     // The first new slide is scrolled into view: the thumbnails around it are made first.
     const int nVisible = VisibleItemCount();
     HurryVisibleThumbnails(static_cast<int>(nOldCount) - nVisible, static_cast<int>(nOldCount) + nVisible);
     m_list.SetFocus();
     return true;
+}
+
+void CBrivelleDlg::InsertNextItems(bool bAll)
+{
+    constexpr int kItemsPerMessage = 8;
+    const int nSlides = static_cast<int>(m_model.m_images.size());
+    const int nItems = m_list.GetItemCount();
+    if (nItems >= nSlides)
+        return;
+    const int nEnd = bAll ? nSlides : std::min(nSlides, nItems + kItemsPerMessage);
+    AddThumbnails(nItems, nEnd);
+    for (int i = nItems; i < nEnd; ++i)
+        InsertSlideItem(i);
+    PostPendingItems();
+}
+
+void CBrivelleDlg::InsertPendingItems()
+{
+    if (m_list.GetItemCount() >= static_cast<int>(m_model.m_images.size()))
+        return;
+    m_list.SetRedraw(false);
+    InsertNextItems(true);
+    m_list.SetRedraw(true);
+    m_list.Invalidate();
+}
+
+void CBrivelleDlg::PostPendingItems()
+{
+    if (!m_bInsertItemsPosted && m_list.GetItemCount() < static_cast<int>(m_model.m_images.size()))
+        m_bInsertItemsPosted = PostMessage(WM_INSERT_ITEMS);
+}
+
+LRESULT CBrivelleDlg::OnInsertItems()
+{
+    m_bInsertItemsPosted = false;
+    // A command under way inserts the rest itself, or posts again when it ends.
+    if (m_bChangingSlides)
+        return 0;
+    // New items go straight to their places at the end of the row, wherever it is scrolled to: positions
+    // are relative to the visible part of the list.
+    const int nScrollX = m_list.GetScrollPos(SB_HORZ);
+    const int nScrollY = m_list.GetScrollPos(SB_VERT);
+    const int nFirst = m_list.GetItemCount();
+    m_list.SetRedraw(false);
+    InsertNextItems(false);
+    for (int i = nFirst; i < m_list.GetItemCount(); ++i)
+        m_list.SetItemPosition(i, POINT{ItemLeft(i) - nScrollX, -nScrollY});
+    m_list.SetRedraw(true);
+    m_list.Invalidate();
+    return 0;
 }
 
 bool CBrivelleDlg::ListInPlace() const
@@ -194,6 +246,14 @@ void CBrivelleDlg::LayOutList()
     // happen now, before the row is laid out.
     ::UpdateWindow(m_list.m_hWnd);
     m_list.SetRedraw(false);
+    PlaceItems();
+    // Drawing again makes the list measure its items anew: the scroll range ends at the last one.
+    m_list.SetRedraw(true);
+    m_list.Invalidate();
+}
+
+void CBrivelleDlg::PlaceItems()
+{
     // Item positions are taken relative to the visible part of the list, so they are set with the list
     // scrolled back to its start; otherwise every scrolled layout would shift the row.
     m_list.Scroll(-m_list.GetScrollPos(SB_HORZ), -m_list.GetScrollPos(SB_VERT));
@@ -204,9 +264,6 @@ void CBrivelleDlg::LayOutList()
         if (!m_list.GetItemPosition(i, pt) || pt.x != ItemLeft(i) || pt.y != 0)
             m_list.SetItemPosition(i, POINT{ItemLeft(i), 0});
     }
-    // Drawing again makes the list measure its items anew: the scroll range ends at the last one.
-    m_list.SetRedraw(true);
-    m_list.Invalidate();
 }
 
 void CBrivelleDlg::OnDeleteImage()

@@ -193,6 +193,12 @@ TEST_F(ResponsivenessTest, ThumbnailsLandOnTheirSlidesWhateverChangedWhileTheyWe
              m_services.m_openPaths = {Picture("late.bmp", kWhite), Picture("later.bmp", kBlue)};
              Click(IDC_BTN_ADD);
          }},
+        // The second add scrolls the row to its first slide while items of both still wait for their places.
+        {"added again to a scrolled row",
+         [this, &paths] {
+             m_services.m_openPaths = paths;
+             Click(IDC_BTN_ADD);
+         }},
     };
     for (const auto &c : cases)
     {
