@@ -47,8 +47,13 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
     if (m_bChangingSlides)
         return;
     m_bChangingSlides = true;
+    m_stateBeforeChange = SlideState{m_model.m_images, m_model.m_nCurSel};
     CommitUrlEdit();
     const bool bChanged = change();
+    // Each change to the slides, an address stored on the way in included, is one step of undo.
+    if (!m_bRestoringHistory && m_model.m_images != m_stateBeforeChange.images)
+        m_history.Record(std::move(m_stateBeforeChange));
+    m_bRestoringHistory = false;
     if (bChanged)
     {
         // A preview of the list as it was would be stale.
@@ -67,13 +72,27 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
         }
     }
     ShowSlideUrl();
+    UpdateTitle();
     m_bChangingSlides = false;
 }
 
 void CBrivelleDlg::CommitUrlEdit()
 {
+    if (m_bChangingSlides)
+    {
+        m_model.CommitUrlEdit(m_nUrlSlide, GetDlgItemText(IDC_EDIT_URL), m_bUrlEdited);
+        m_bUrlEdited = false;
+        return;
+    }
+    // Outside a command the stored address is a change of its own.
+    SlideState before{m_model.m_images, m_model.m_nCurSel};
     m_model.CommitUrlEdit(m_nUrlSlide, GetDlgItemText(IDC_EDIT_URL), m_bUrlEdited);
     m_bUrlEdited = false;
+    if (m_model.m_images != before.images)
+    {
+        m_history.Record(std::move(before));
+        UpdateTitle();
+    }
 }
 
 void CBrivelleDlg::ShowSlideUrl()
