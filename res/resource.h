@@ -74,6 +74,8 @@
 // Controls of the about box.
 #define IDC_ABOUT_VERSION 1031
 #define IDC_ABOUT_INFO 1032
+// The insertion mark shown while a slide is dragged along the list.
+#define IDC_INSERT_MARK 1033
 
 // The framework's help command (F1).
 #define ID_HELP 0xE146

@@ -306,6 +306,8 @@ class CBrivelleDlg : public CDialog
     // The gap the point (list client coordinates) falls in: 0 before the first item, n after the last.
     int DropGapAt(POINT ptList);
     void EndSlideDrag(bool bDrop, POINT ptClient);
+    // Shows the insertion mark in a gap of the list.
+    void ShowInsertMark(int nGap);
     // Undoes or redoes one step, inside ChangeSlides.
     bool StepHistory(bool bUndo);
     void InstallShortcuts();
@@ -323,4 +325,5 @@ class CBrivelleDlg : public CDialog
     std::vector<std::wstring> m_startupFiles;
     HHOOK m_hShortcutHook = nullptr;
     int m_nDragSlide = -1; // the slide being dragged along the list; -1: none
+    HWND m_hInsertMark = nullptr;
 };

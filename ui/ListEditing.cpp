@@ -1,10 +1,14 @@
 // CBrivelleDlg: undo and redo, dragging a slide along the list, the list's menu and the keyboard shortcuts.
 #include "ui/BrivelleDlg.h"
 
+#include "framework/WinApp.h"
+
 #include <algorithm>
 
 namespace
 {
+constexpr int kInsertMarkWidth = 3;
+
 // Shortcuts reach the modal dialog through its message loop's filter, before the focused control sees them.
 LRESULT CALLBACK ShortcutFilter(int nCode, WPARAM wParam, LPARAM lParam)
 {
@@ -169,17 +173,28 @@ int CBrivelleDlg::DropGapAt(POINT ptList)
     return nItems;
 }
 
-namespace
+void CBrivelleDlg::ShowInsertMark(int nGap)
 {
-void SetInsertMark(HWND hList, int nItem, bool bAfter)
-{
-    LVINSERTMARK mark{};
-    mark.cbSize = sizeof(mark);
-    mark.dwFlags = bAfter ? LVIM_AFTER : 0;
-    mark.iItem = nItem;
-    ::SendMessageW(hList, LVM_SETINSERTMARK, 0, reinterpret_cast<LPARAM>(&mark));
+    const int nItems = m_list.GetItemCount();
+    RECT rcItem{};
+    rcItem.left = LVIR_BOUNDS;
+    if (nItems == 0 || !m_list.SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(nGap < nItems ? nGap : nItems - 1),
+                                           reinterpret_cast<LPARAM>(&rcItem)))
+        return;
+    // A bar of our own in the gap before the item the slide would precede, or after the last one (the list
+    // view's own insertion mark is not drawn everywhere).
+    POINT pt{nGap < nItems ? rcItem.left - kInsertMarkWidth : rcItem.right, rcItem.top};
+    const RECT rcList = m_list.GetClientRect();
+    pt.x = std::max(rcList.left, std::min(pt.x, rcList.right - kInsertMarkWidth));
+    ::MapWindowPoints(m_list.m_hWnd, m_hWnd, &pt, 1);
+    if (m_hInsertMark == nullptr)
+        m_hInsertMark = ::CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | SS_BLACKRECT, 0, 0, 0, 0, m_hWnd,
+                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_INSERT_MARK)),
+                                          AfxGetResourceHandle(), nullptr);
+    if (m_hInsertMark != nullptr)
+        ::SetWindowPos(m_hInsertMark, HWND_TOP, pt.x, pt.y, kInsertMarkWidth, rcItem.bottom - rcItem.top,
+                       SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
-} // namespace
 
 void CBrivelleDlg::OnMouseMove(UINT nFlags, POINT ptClient)
 {
@@ -187,10 +202,7 @@ void CBrivelleDlg::OnMouseMove(UINT nFlags, POINT ptClient)
     if (m_nDragSlide < 0)
         return;
     ::MapWindowPoints(m_hWnd, m_list.m_hWnd, &ptClient, 1);
-    const int nGap = DropGapAt(ptClient);
-    const int nItems = m_list.GetItemCount();
-    // The mark stands before the item the slide would precede, or after the last one.
-    SetInsertMark(m_list.m_hWnd, nGap < nItems ? nGap : nItems - 1, nGap >= nItems);
+    ShowInsertMark(DropGapAt(ptClient));
 }
 
 void CBrivelleDlg::OnLButtonUp(UINT nFlags, POINT ptClient)
@@ -210,7 +222,8 @@ void CBrivelleDlg::EndSlideDrag(bool bDrop, POINT ptClient)
 {
     const int nSlide = m_nDragSlide;
     m_nDragSlide = -1;
-    SetInsertMark(m_list.m_hWnd, -1, false);
+    if (m_hInsertMark != nullptr)
+        ::ShowWindow(m_hInsertMark, SW_HIDE);
     if (::GetCapture() == m_hWnd)
         ::ReleaseCapture();
     if (!bDrop || !ListCommandsEnabled())
