@@ -403,3 +403,33 @@ TEST_F(ListDialogTest, SettingsSurviveARestartAndADamagedFileGivesTheDefaults)
         m_dlg.reset();
     }
 }
+
+TEST(ListShortcutModalTest, ShortcutsReachTheModalDialogWhereverTheFocusIs)
+{
+    CWinApp app;
+    for (const int nFocus : {IDC_LIST_IMAGES, IDC_EDIT_WIDTH})
+    {
+        SCOPED_TRACE(nFocus);
+        CFakeSystemServices services;
+        CSlideTestDlg dlg(services);
+        int nStage = 0;
+        CModalWatcher watcher([&] {
+            if (dlg.m_hWnd == nullptr || !::IsWindowVisible(dlg.m_hWnd))
+                return false;
+            BYTE keys[256] = {};
+            ::GetKeyboardState(keys);
+            keys[VK_CONTROL] = nStage == 0 ? 0x80 : 0;
+            ::SetKeyboardState(keys);
+            if (nStage++ == 0)
+            {
+                ::SetFocus(::GetDlgItem(dlg.m_hWnd, nFocus));
+                ::PostMessageW(::GetDlgItem(dlg.m_hWnd, nFocus), WM_KEYDOWN, 'O', 0x00180001);
+                return false;
+            }
+            ::PostMessageW(::GetDlgItem(dlg.m_hWnd, IDC_EDIT_URL), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+            return true;
+        });
+        EXPECT_EQ(IDCANCEL, dlg.DoModal());
+        EXPECT_EQ(1u, services.m_openDialogs.size()) << "Ctrl+O asked for a list";
+    }
+}
