@@ -2,6 +2,7 @@
 #include "SlideDialogFixture.h"
 
 #include "base/Utf8.h"
+#include "bench/pictures/SamplePictures.h"
 #include "build/SlideList.h"
 
 #include <shellapi.h>
@@ -432,4 +433,36 @@ TEST(ListShortcutModalTest, ShortcutsReachTheModalDialogWhereverTheFocusIs)
         EXPECT_EQ(IDCANCEL, dlg.DoModal());
         EXPECT_EQ(1u, services.m_openDialogs.size()) << "Ctrl+O asked for a list";
     }
+}
+
+TEST_F(ListDialogTest, FramesOfAnAnimatedGifAreSavedAsTheGifOnlyWhileTheyStayTogether)
+{
+    Open();
+    const std::wstring anim = m_pictures + L"anim.gif";
+    ASSERT_TRUE(WriteAnimatedGif(Utf8FromWide(anim), 3));
+    AddFiles({anim, Picture("a.bmp", kRed)});
+    ASSERT_EQ(4u, m_dlg->Model().m_images.size());
+    const std::wstring list = m_pictures + L"l.txt";
+    m_services.m_bSaveConfirms = true;
+    m_services.m_strSavePath = list;
+    m_dlg->SendMessage(WM_COMMAND, IDM_SAVE_LIST, 0);
+    EXPECT_EQ("anim.gif\r\na.bmp\r\n", ReadWholeFile(std::filesystem::path(list)));
+
+    // Frames out of order cannot be written: the user is told which slide, and the file stays as it was.
+    ClickItem(1);
+    ClickButton(IDC_BTN_LEFT);
+    m_dlg->SendMessage(WM_COMMAND, IDM_SAVE_LIST, 0);
+    ASSERT_EQ(1u, m_services.m_messageBoxes.size());
+    EXPECT_NE(std::wstring::npos, m_services.m_messageBoxes[0].text.find(L"slide 1 is a frame"));
+    EXPECT_EQ("anim.gif\r\na.bmp\r\n", ReadWholeFile(std::filesystem::path(list)));
+
+    // Opened, the GIF is split again, every frame with the line's address.
+    ASSERT_TRUE(WriteWholeFile(std::filesystem::path(list), "anim.gif\thttp://anim/\r\n"));
+    m_services.m_nMessageBoxAnswer = IDNO;
+    m_services.m_bOpenConfirms = true;
+    m_services.m_openPaths = {list};
+    m_dlg->SendMessage(WM_COMMAND, IDM_OPEN_LIST, 0);
+    EXPECT_EQ((std::vector<std::wstring>{L"anim_frame0.gif", L"anim_frame1.gif", L"anim_frame2.gif"}), SlideNames());
+    for (const ImageItem &slide : m_dlg->Model().m_images)
+        EXPECT_EQ(L"http://anim/", slide.strUrl);
 }
