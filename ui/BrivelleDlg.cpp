@@ -269,7 +269,8 @@ void CBrivelleDlg::OnCancel()
 
 bool CBrivelleDlg::ListWouldBeLost() const
 {
-    return HasUnsavedChanges() || m_bUrlEdited;
+    // An address typed but not yet stored counts, when there is a slide to store it in.
+    return HasUnsavedChanges() || (m_bUrlEdited && m_model.IsSlide(m_nUrlSlide));
 }
 
 int CBrivelleDlg::ShowMessageBox(const std::wstring &text, UINT nType)

@@ -8,6 +8,9 @@
 namespace
 {
 constexpr int kInsertMarkWidth = 3;
+// A drag this close to an end of the row scrolls it by one step per mouse move.
+constexpr int kScrollMargin = 24;
+constexpr int kScrollStep = 28;
 
 // Shortcuts reach the modal dialog through its message loop's filter, before the focused control sees them.
 LRESULT CALLBACK ShortcutFilter(int nCode, WPARAM wParam, LPARAM lParam)
@@ -202,6 +205,12 @@ void CBrivelleDlg::OnMouseMove(UINT nFlags, POINT ptClient)
     if (m_nDragSlide < 0)
         return;
     ::MapWindowPoints(m_hWnd, m_list.m_hWnd, &ptClient, 1);
+    // Near either end of the row the list scrolls, so a slide can travel beyond what is in view.
+    const RECT rcList = m_list.GetClientRect();
+    if (ptClient.x < rcList.left + kScrollMargin)
+        m_list.Scroll(-kScrollStep, 0);
+    else if (ptClient.x > rcList.right - kScrollMargin)
+        m_list.Scroll(kScrollStep, 0);
     ShowInsertMark(DropGapAt(ptClient));
 }
 

@@ -466,3 +466,74 @@ TEST_F(ListDialogTest, FramesOfAnAnimatedGifAreSavedAsTheGifOnlyWhileTheyStayTog
     for (const ImageItem &slide : m_dlg->Model().m_images)
         EXPECT_EQ(L"http://anim/", slide.strUrl);
 }
+
+namespace
+{
+BOOL CALLBACK FindMenuWindow(HWND hWnd, LPARAM lParam)
+{
+    wchar_t className[16] = {};
+    ::GetClassNameW(hWnd, className, 16);
+    if (::IsWindowVisible(hWnd) && std::wstring(className) == L"#32768")
+    {
+        *reinterpret_cast<HWND *>(lParam) = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+TEST_F(ListDialogTest, TheListMenuOffersTheListCommandsAndRunsThem)
+{
+    Open();
+    AddFiles({Picture("a.bmp", kRed), Picture("b.bmp", kGreen)});
+    ClickItem(1);
+    TypeUrl(L"http://b/");
+    ClickItem(0);
+    ClickItem(1);
+    const std::vector<std::wstring> kLabels = {
+        L"&Add pictures...", L"&Delete\tDel", L"Move &left",           L"Move &right",           L"Remove lin&k",
+        L"Remove all",       L"",             L"&Open list...\tCtrl+O", L"&Save list...\tCtrl+S",
+    };
+    const struct
+    {
+        const char *pszWhat;
+        bool bBuilding;
+        WPARAM chKey; // 0: the menu is dismissed
+        std::vector<bool> enabled;
+        const wchar_t *pszUrlAfter;
+    } kCases[] = {
+        {"while a movie is built", true, 0, {false, false, false, false, false, false, false, false, true}, L"http://b/"},
+        {"Remove link", false, 'K', {true, true, true, true, true, true, false, true, true}, L"http://"},
+    };
+    for (const auto &c : kCases)
+    {
+        SCOPED_TRACE(c.pszWhat);
+        ::EnableWindow(m_dlg->GetDlgItem(IDC_BTN_ADD), c.bBuilding ? FALSE : TRUE);
+        std::vector<std::wstring> labels;
+        std::vector<bool> enabled;
+        CModalWatcher watcher([&] {
+            HWND hMenuWnd = nullptr;
+            ::EnumThreadWindows(::GetCurrentThreadId(), FindMenuWindow, reinterpret_cast<LPARAM>(&hMenuWnd));
+            if (hMenuWnd == nullptr)
+                return false;
+            HMENU hMenu = reinterpret_cast<HMENU>(::SendMessageW(hMenuWnd, MN_GETHMENU, 0, 0));
+            for (int i = 0; i < ::GetMenuItemCount(hMenu); ++i)
+            {
+                wchar_t text[64] = {};
+                ::GetMenuStringW(hMenu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+                labels.emplace_back(text);
+                const UINT nState = ::GetMenuState(hMenu, static_cast<UINT>(i), MF_BYPOSITION);
+                enabled.push_back((nState & (MF_GRAYED | MF_SEPARATOR)) == 0);
+            }
+            if (c.chKey != 0)
+                ::PostMessageW(hMenuWnd, WM_CHAR, c.chKey, 0);
+            else
+                ::EndMenu();
+            return true;
+        });
+        ::SendMessageW(List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List()), MAKELPARAM(-1, -1));
+        EXPECT_EQ(kLabels, labels);
+        EXPECT_EQ(c.enabled, enabled);
+        EXPECT_EQ(c.pszUrlAfter, Text(IDC_EDIT_URL));
+    }
+}
