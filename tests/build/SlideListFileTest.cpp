@@ -11,18 +11,20 @@ namespace
 #ifdef _WIN32
 const std::string kEnd = "\r\n";
 const std::string kSep = "\\";
+const std::string kRoot = "C:\\";
 #else
 const std::string kEnd = "\n";
 const std::string kSep = "/";
+const std::string kRoot = "/";
 #endif
 } // namespace
 
-TEST(SlideListTest, WrittenListsReadBackAndWriteBackTheSameBytes)
+TEST(SlideListFileTest, WrittenListsReadBackAndWriteBackTheSameBytes)
 {
     TempDir dir;
     const std::string list = dir.File("holiday.txt");
     const std::string folder = FolderOf(list);
-    const std::string outside = kSep + "elsewhere" + kSep + "b.png";
+    const std::string outside = kRoot + "elsewhere" + kSep + "b.png";
     const std::vector<SlideListEntry> entries = {
         {folder + "a.jpg", L"http://example.com/a", 0},
         {folder + "sub" + kSep + "c d.gif", L"", 0},
@@ -64,7 +66,7 @@ TEST(SlideListTest, WrittenListsReadBackAndWriteBackTheSameBytes)
     EXPECT_EQ(text, again);
 }
 
-TEST(SlideListTest, EntriesThatAreNotOneLineAreRefusedAndTheOldFileStays)
+TEST(SlideListFileTest, EntriesThatAreNotOneLineAreRefusedAndTheOldFileStays)
 {
     TempDir dir;
     const std::string list = dir.File("l.txt");
