@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <string>
 #include <vector>
 
 // The slides as one command found or left them: the slides with their addresses, in order, and the
@@ -13,6 +14,11 @@ struct SlideState
 {
     std::vector<ImageItem> images;
     int nCurSel = 0;
+    // Set when the step from or to this state opened a list file: the list file the slides belonged to
+    // (empty: none) and its slides as last saved, which come back with the slides.
+    bool bListFile = false;
+    std::wstring strListPath{};
+    std::vector<ImageItem> savedImages{};
 };
 
 // The states before the last changes (undo) and those undone since (redo). Keeps at most kMaxSteps
@@ -28,13 +34,14 @@ class CSlideHistory
     // False, with current untouched, when there is nothing to undo.
     bool Undo(SlideState &current);
     bool Redo(SlideState &current);
-    bool CanUndo() const
+    // The state Undo or Redo would give; null when there is none.
+    const SlideState *NextUndo() const
     {
-        return !m_undo.empty();
+        return m_undo.empty() ? nullptr : &m_undo.back();
     }
-    bool CanRedo() const
+    const SlideState *NextRedo() const
     {
-        return !m_redo.empty();
+        return m_redo.empty() ? nullptr : &m_redo.back();
     }
 
   private:

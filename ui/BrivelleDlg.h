@@ -319,6 +319,7 @@ class CBrivelleDlg : public CDialog
     CSlideHistory m_history;
     SlideState m_stateBeforeChange; // the slides as the running ChangeSlides found them
     bool m_bRestoringHistory = false;
+    bool m_bOpeningList = false; // inside OpenList: its undo step takes the list file along
     bool m_bStartFpsMode = true;
     std::wstring m_strSaveFolder;
     std::wstring m_strListFolder;

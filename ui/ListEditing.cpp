@@ -97,11 +97,26 @@ bool CBrivelleDlg::StepHistory(bool bUndo)
     // An address typed but not yet stored was stored on the way in: that is the change undo takes back.
     if (m_model.m_images != m_stateBeforeChange.images)
         m_history.Record(m_stateBeforeChange);
+    const SlideState *pNext = bUndo ? m_history.NextUndo() : m_history.NextRedo();
+    if (pNext == nullptr)
+        return false;
     SlideState state{m_model.m_images, m_model.m_nCurSel};
+    // Stepping over an opened list brings back the list file the slides belonged to, so a save goes there.
+    if (pNext->bListFile)
+    {
+        state.bListFile = true;
+        state.strListPath = m_strListPath;
+        state.savedImages = m_savedImages;
+    }
     if (!(bUndo ? m_history.Undo(state) : m_history.Redo(state)))
         return false;
     m_model.m_images.swap(state.images);
     m_model.m_nCurSel = state.nCurSel;
+    if (state.bListFile)
+    {
+        m_strListPath.swap(state.strListPath);
+        m_savedImages.swap(state.savedImages);
+    }
     RebuildList();
     return true;
 }

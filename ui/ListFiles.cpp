@@ -214,6 +214,7 @@ bool CBrivelleDlg::OpenList(const std::wstring &path)
 
     const std::wstring tempFolder = FolderOf(m_services.TempFolder());
     std::vector<std::wstring> missing;
+    m_bOpeningList = true;
     ChangeSlides([&] {
         std::vector<ImageItem> images;
         for (const SlideListEntry &entry : entries)
@@ -245,6 +246,7 @@ bool CBrivelleDlg::OpenList(const std::wstring &path)
         RebuildList();
         return true;
     });
+    m_bOpeningList = false;
     m_strListPath = path;
     m_savedImages = m_model.m_images;
     UpdateTitle();

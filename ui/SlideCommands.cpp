@@ -52,7 +52,16 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
     const bool bChanged = change();
     // Each change to the slides, an address stored on the way in included, is one step of undo.
     if (!m_bRestoringHistory && m_model.m_images != m_stateBeforeChange.images)
+    {
+        // Undoing an opened list goes back to the list file the slides came from.
+        if (m_bOpeningList)
+        {
+            m_stateBeforeChange.bListFile = true;
+            m_stateBeforeChange.strListPath = m_strListPath;
+            m_stateBeforeChange.savedImages = m_savedImages;
+        }
         m_history.Record(std::move(m_stateBeforeChange));
+    }
     m_bRestoringHistory = false;
     if (bChanged)
     {

@@ -341,6 +341,10 @@ TEST_F(ListDialogTest, UndoAndRedoRestoreEveryKindOfChangeExactly)
         Shortcut(List(), 'Z');
         ExpectState(before);
     }
+    // Undoing the opened list went back to the unnamed list; redoing it, to the list file, unchanged.
+    EXPECT_EQ(L"Untitled* \x2014 Brivelle", WindowTitle(m_dlg->m_hWnd));
+    Shortcut(List(), 'Y');
+    EXPECT_EQ(L"other.txt \x2014 Brivelle", WindowTitle(m_dlg->m_hWnd));
 }
 
 TEST_F(ListDialogTest, CtrlZInTheAddressBoxUndoesTheTypingNotTheList)
