@@ -7,9 +7,9 @@
 // One slide of a list file.
 struct SlideListEntry
 {
-    std::string strPath;  // UTF-8; relative paths in the file are resolved against the list's folder
-    std::wstring strUrl;  // empty: no link
-    int nLine = 0;        // the line it was read from (1-based); 0 for entries not read from a file
+    std::string strPath; // UTF-8; relative paths in the file are resolved against the list's folder
+    std::wstring strUrl; // empty: no link
+    int nLine = 0;       // the line it was read from (1-based); 0 for entries not read from a file
 };
 
 // Why a list could not be read or written.
@@ -18,13 +18,13 @@ struct SlideListProblem
     enum Kind
     {
         kNone,
-        kOpen,        // the file could not be opened (nErrno says why)
-        kRead,        // a read error
-        kWrite,       // the file could not be written (strDetail says why)
-        kUtf16,       // a UTF-16 byte-order mark
-        kNul,         // a NUL byte on line nLine
-        kNoPath,      // an address but no path on line nLine
-        kUnwritable,  // a path or an address with a tab or a line break cannot be written (entry nLine)
+        kOpen,       // the file could not be opened (nErrno says why)
+        kRead,       // a read error
+        kWrite,      // the file could not be written (strDetail says why)
+        kUtf16,      // a UTF-16 byte-order mark
+        kNul,        // a NUL byte on line nLine
+        kNoPath,     // an address but no path on line nLine
+        kUnwritable, // a path or an address with a tab or a line break cannot be written (entry nLine)
     };
     Kind kind = kNone;
     int nLine = 0;

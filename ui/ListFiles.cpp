@@ -175,9 +175,10 @@ void CBrivelleDlg::OnSaveListAs()
 
 bool CBrivelleDlg::AskToSaveChanges()
 {
-    const std::wstring name = m_strListPath.empty() ? UiString(UiText::Untitled, m_bEnglish) : FileNameOf(m_strListPath);
-    const int nAnswer = ShowMessageBox(FormatUiText(UiText::SaveChangesQuestion, m_bEnglish, {name}),
-                                       MB_YESNOCANCEL | MB_ICONQUESTION);
+    const std::wstring name =
+        m_strListPath.empty() ? UiString(UiText::Untitled, m_bEnglish) : FileNameOf(m_strListPath);
+    const int nAnswer =
+        ShowMessageBox(FormatUiText(UiText::SaveChangesQuestion, m_bEnglish, {name}), MB_YESNOCANCEL | MB_ICONQUESTION);
     if (nAnswer == IDNO)
         return true;
     if (nAnswer != IDYES)

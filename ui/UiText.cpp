@@ -45,7 +45,8 @@ const TextPair kTexts[] = {
     {UiText::AboutOk, L"OK", L"确定"},
     {UiText::CancelBuild, L"Cancel", L"取消"},
     {UiText::Untitled, L"Untitled", L"未命名"},
-    {UiText::ListFilter, L"Slide list (*.txt)|*.txt|All files (*.*)|*.*||", L"图片列表 (*.txt)|*.txt|所有文件 (*.*)|*.*||"},
+    {UiText::ListFilter, L"Slide list (*.txt)|*.txt|All files (*.*)|*.*||",
+     L"图片列表 (*.txt)|*.txt|所有文件 (*.*)|*.*||"},
     {UiText::SaveChangesQuestion, L"Save the changes to %1?", L"要保存对 %1 的更改吗？"},
     {UiText::ListNotOpened, L"The list %1 could not be opened: %2", L"无法打开列表 %1：%2"},
     {UiText::ListNotSaved, L"The list could not be saved as %1: %2", L"无法把列表保存为 %1：%2"},
@@ -59,7 +60,8 @@ const TextPair kTexts[] = {
     {UiText::ListFramesApart,
      L"slide %1 is a frame of an animated GIF; a list holds the GIF itself, so its frames must stay together, in "
      L"order, with one address.",
-     L"第 %1 张图片是 GIF 动画的一帧；列表中保存的是 GIF 文件本身，因此它的各帧必须按顺序放在一起，并使用同一个超链接。"},
+     L"第 %1 张图片是 GIF 动画的一帧；列表中保存的是 GIF "
+     L"文件本身，因此它的各帧必须按顺序放在一起，并使用同一个超链接。"},
     {UiText::MissingListFiles, L"These files of the list were not found; their slides show a crossed picture:\n",
      L"未找到列表中的以下文件，它们的幻灯片显示为带叉的图片：\n"},
     {UiText::MenuAddPictures, L"&Add pictures...", L"添加图片(&A)..."},

@@ -54,8 +54,10 @@ TEST(SlideListFileTest, WrittenListsReadBackAndWriteBackTheSameBytes)
 
     // A hand-written list: byte-order mark, CRLF, a blank line, relative and absolute paths.
     ASSERT_TRUE(WriteWholeFile(std::filesystem::u8path(list),
-                               "\xEF\xBB\xBF" "a.jpg\thttp://example.com/a\r\n\r\nsub" + kSep + "c d.gif\r\n" +
-                                   outside + "\thttps://\xE4\xBE\x8B\xE5\xAD\x90.\xE6\xB5\x8B\xE8\xAF\x95/" +
+                               "\xEF\xBB\xBF"
+                               "a.jpg\thttp://example.com/a\r\n\r\nsub" +
+                                   kSep + "c d.gif\r\n" + outside +
+                                   "\thttps://\xE4\xBE\x8B\xE5\xAD\x90.\xE6\xB5\x8B\xE8\xAF\x95/" +
                                    "\xE8\xB7\xAF\xE5\xBE\x84\r\n"));
     read.clear();
     ASSERT_TRUE(ReadSlideListFile(list, read, problem));

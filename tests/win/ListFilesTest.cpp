@@ -246,9 +246,10 @@ TEST_F(ListDialogTest, SavedListIsReadBackByTheSharedReaderAndWrittenBackByteFor
     EXPECT_EQ(L"holiday.txt \x2014 Brivelle", WindowTitle(m_dlg->m_hWnd));
 
     const std::string bytes = ReadWholeFile(std::filesystem::path(list));
-    EXPECT_EQ("a.bmp\r\nsub\\b.jpg\thttps://\xE4\xBE\x8B\xE5\xAD\x90.\xE6\xB5\x8B\xE8\xAF\x95/\xE8\xB7\xAF\xE5\xBE\x84\r\n"
-              "c d.bmp\r\n",
-              bytes);
+    EXPECT_EQ(
+        "a.bmp\r\nsub\\b.jpg\thttps://\xE4\xBE\x8B\xE5\xAD\x90.\xE6\xB5\x8B\xE8\xAF\x95/\xE8\xB7\xAF\xE5\xBE\x84\r\n"
+        "c d.bmp\r\n",
+        bytes);
     std::vector<SlideListEntry> entries;
     SlideListProblem problem;
     ASSERT_TRUE(ReadSlideListFile(Utf8FromWide(list), entries, problem));
@@ -384,8 +385,8 @@ TEST_F(ListDialogTest, SettingsSurviveARestartAndADamagedFileGivesTheDefaults)
         {"as the last run left it", nullptr, L"640", L"192", L"5", true, nullptr},
         {"damaged", "\x01\x02[Brivelle]\nWidth=12x\nHeight=65501\nDelay=0\nTiming=\xFF\n", L"256", L"192", L"1", false,
          L""},
-        {"partly damaged", "[Brivelle]\r\nWidth=800\r\nHeight=-3\r\nTiming=delay\r\nPictureFolder=C:\\p\\\r\n",
-         L"800", L"192", L"1", true, L"C:\\p\\"},
+        {"partly damaged", "[Brivelle]\r\nWidth=800\r\nHeight=-3\r\nTiming=delay\r\nPictureFolder=C:\\p\\\r\n", L"800",
+         L"192", L"1", true, L"C:\\p\\"},
     };
     for (const auto &c : kCases)
     {
@@ -495,8 +496,9 @@ TEST_F(ListDialogTest, TheListMenuOffersTheListCommandsAndRunsThem)
     ClickItem(0);
     ClickItem(1);
     const std::vector<std::wstring> kLabels = {
-        L"&Add pictures...", L"&Delete\tDel", L"Move &left",           L"Move &right",           L"Remove lin&k",
-        L"Remove all",       L"",             L"&Open list...\tCtrl+O", L"&Save list...\tCtrl+S",
+        L"&Add pictures...",      L"&Delete\tDel", L"Move &left", L"Move &right",
+        L"Remove lin&k",          L"Remove all",   L"",           L"&Open list...\tCtrl+O",
+        L"&Save list...\tCtrl+S",
     };
     const struct
     {
@@ -506,7 +508,11 @@ TEST_F(ListDialogTest, TheListMenuOffersTheListCommandsAndRunsThem)
         std::vector<bool> enabled;
         const wchar_t *pszUrlAfter;
     } kCases[] = {
-        {"while a movie is built", true, 0, {false, false, false, false, false, false, false, false, true}, L"http://b/"},
+        {"while a movie is built",
+         true,
+         0,
+         {false, false, false, false, false, false, false, false, true},
+         L"http://b/"},
         {"Remove link", false, 'K', {true, true, true, true, true, true, false, true, true}, L"http://"},
     };
     for (const auto &c : kCases)
