@@ -12,11 +12,6 @@
 
 namespace
 {
-#ifdef _WIN32
-constexpr const char *kLineEnd = "\r\n";
-#else
-constexpr const char *kLineEnd = "\n";
-#endif
 constexpr const char *kSection = "[Brivelle]";
 // A file larger than this is not ours.
 constexpr long long kMaxFileBytes = 1 << 20;
@@ -101,9 +96,9 @@ void ParseDialogSettings(const std::string &text, DialogSettings &settings)
 
 std::string FormatDialogSettings(const DialogSettings &settings)
 {
-    std::string text = std::string(kSection) + kLineEnd;
+    std::string text = std::string(kSection) + kTextLineEnd;
     const auto line = [&text](const char *key, const std::string &value) {
-        text += std::string(key) + "=" + value + kLineEnd;
+        text += std::string(key) + "=" + value + kTextLineEnd;
     };
     line("Width", std::to_string(settings.nWidth));
     line("Height", std::to_string(settings.nHeight));

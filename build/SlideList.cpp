@@ -11,12 +11,6 @@
 
 namespace
 {
-#ifdef _WIN32
-constexpr const char *kLineEnd = "\r\n";
-#else
-constexpr const char *kLineEnd = "\n";
-#endif
-
 bool HasLineBreakOrTab(const std::string &text)
 {
     return text.find_first_of("\t\r\n") != std::string::npos;
@@ -153,7 +147,7 @@ bool FormatSlideList(const std::string &listPath, const std::vector<SlideListEnt
         out += StoredPath(listFolder, entries[i].strPath);
         if (!url.empty())
             out += "\t" + url;
-        out += kLineEnd;
+        out += kTextLineEnd;
     }
     text.swap(out);
     return true;

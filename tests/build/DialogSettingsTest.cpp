@@ -47,7 +47,7 @@ TEST(DialogSettingsTest, DamagedValuesAreIgnoredOneByOne)
         {"[Brivelle]\nWidth=-640\nHeight=48O\nFps=99999999999\nPictureFolder=C:\\x\xFF\\\n", 256, 192, 1, true, L""},
         {"[Other]\nWidth=640\n[Brivelle]\nHeight=300\nnonsense\n=5\nPictureFolder= C:\\p\\ \n", 256, 300, 1, true,
          L"C:\\p\\"},
-        {"\xFF\xFE[\0B\0r\0", 256, 192, 1, true, L""},
+        {"\xFF\xFE[", 256, 192, 1, true, L""}, // UTF-16
         {"", 256, 192, 1, true, L""},
     };
     for (const auto &c : kCases)
