@@ -283,6 +283,16 @@ TEST_F(ListDialogTest, SavedListIsReadBackByTheSharedReaderAndWrittenBackByteFor
     ASSERT_EQ(1u, m_services.m_messageBoxes.size());
     EXPECT_NE(std::wstring::npos, m_services.m_messageBoxes[0].text.find(m_pictures + L"a.bmp"));
     EXPECT_EQ(3, ::ImageList_GetImageCount(m_dlg->Thumbnails()));
+
+    // A list that cannot be read changes nothing and says why.
+    ASSERT_TRUE(WriteWholeFile(std::filesystem::path(list), std::string("\xFF\xFE"
+                                                                        "a\0.\0b\0",
+                                                                        8)));
+    Shortcut(List(), 'O');
+    EXPECT_EQ(saved.images, m_dlg->Model().m_images);
+    ASSERT_EQ(2u, m_services.m_messageBoxes.size());
+    EXPECT_EQ(L"The list " + list + L" could not be opened: it is UTF-16 text; save it as UTF-8.",
+              m_services.m_messageBoxes[1].text);
 }
 
 TEST_F(ListDialogTest, UndoAndRedoRestoreEveryKindOfChangeExactly)
