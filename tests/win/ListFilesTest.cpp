@@ -285,9 +285,8 @@ TEST_F(ListDialogTest, SavedListIsReadBackByTheSharedReaderAndWrittenBackByteFor
     EXPECT_EQ(3, ::ImageList_GetImageCount(m_dlg->Thumbnails()));
 
     // A list that cannot be read changes nothing and says why.
-    ASSERT_TRUE(WriteWholeFile(std::filesystem::path(list), std::string("\xFF\xFE"
-                                                                        "a\0.\0b\0",
-                                                                        8)));
+    const std::string utf16 = std::string("\xFF\xFE") + std::string("a\0.\0b\0", 6);
+    ASSERT_TRUE(WriteWholeFile(std::filesystem::path(list), utf16));
     Shortcut(List(), 'O');
     EXPECT_EQ(saved.images, m_dlg->Model().m_images);
     ASSERT_EQ(2u, m_services.m_messageBoxes.size());
