@@ -299,7 +299,7 @@ class CBrivelleDlg : public CDialog
     void LoadSettings();
     void SaveSettings();
     std::wstring SettingsPath();
-    // Takes every thumbnail and item away and makes them again, slide by slide.
+    // Takes every thumbnail and item away and makes them again, in slide order.
     void RebuildList();
     // Moves slide nFrom to index nTo, the slides between shifting by one; it becomes current.
     bool MoveSlide(int nFrom, int nTo);

@@ -127,11 +127,13 @@ void CBrivelleDlg::RebuildList()
     m_imageList.Remove(-1);
     if (m_list.GetItemCount() > 0)
         m_list.DeleteAllItems();
-    for (size_t i = 0; i < m_model.m_images.size(); ++i)
-    {
-        AddThumbnail(static_cast<int>(i));
-        InsertSlideItem(static_cast<int>(i));
-    }
+    const int nSlides = static_cast<int>(m_model.m_images.size());
+    AddThumbnails(0, nSlides);
+    for (int i = 0; i < nSlides; ++i)
+        InsertSlideItem(i);
+    // The thumbnails around the current slide are made first.
+    const int nVisible = VisibleItemCount();
+    HurryVisibleThumbnails(m_model.m_nCurSel - nVisible, m_model.m_nCurSel + nVisible);
     m_list.SetRedraw(true);
     m_list.Invalidate();
 }
