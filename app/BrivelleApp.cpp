@@ -7,6 +7,24 @@
 #include <objidl.h>
 
 #include <gdiplus.h>
+#include <shellapi.h>
+
+namespace
+{
+// The arguments after the program's name: a slide list, or pictures and folders ("Open with").
+std::vector<std::wstring> CommandLineFiles()
+{
+    std::vector<std::wstring> files;
+    int nArgs = 0;
+    LPWSTR *ppArgs = ::CommandLineToArgvW(::GetCommandLineW(), &nArgs);
+    if (ppArgs == nullptr)
+        return files;
+    for (int i = 1; i < nArgs; ++i)
+        files.push_back(ppArgs[i]);
+    ::LocalFree(ppArgs);
+    return files;
+}
+} // namespace
 
 CBrivelleApp::CBrivelleApp(ISystemServices &services) : CWinApp(nullptr), m_services(services)
 {
@@ -28,6 +46,7 @@ BOOL CBrivelleApp::InitInstance()
     {
         // The dialog, and every GDI+ object it owns, is gone before ExitInstance shuts GDI+ down.
         CBrivelleDlg dlg(m_services);
+        dlg.SetStartupFiles(CommandLineFiles());
         m_pMainWnd = &dlg;
         dlg.DoModal();
         m_pMainWnd = nullptr;

@@ -60,3 +60,10 @@ std::string SystemTempFolderUtf8();
 
 // The text of an errno value; EIO's when it is 0.
 std::string ErrnoText(int code);
+
+// How text files we write end their lines: CRLF on Windows, LF elsewhere.
+#ifdef _WIN32
+constexpr const char *kTextLineEnd = "\r\n";
+#else
+constexpr const char *kTextLineEnd = "\n";
+#endif

@@ -23,4 +23,13 @@ struct ImageItem
     {
         return strOrigin.empty() ? FullPath() : strOrigin;
     }
+    bool operator==(const ImageItem &other) const
+    {
+        return strFolder == other.strFolder && strFileName == other.strFileName && strUrl == other.strUrl &&
+               strOrigin == other.strOrigin;
+    }
+    bool operator!=(const ImageItem &other) const
+    {
+        return !(*this == other);
+    }
 };

@@ -3,12 +3,12 @@
 
 #include "base/FileUtf8.h"
 #include "base/Utf8.h"
+#include "build/SlideList.h"
 #include "build/WebPage.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 const char *const kCliUsage =
     "Usage: brivelle-cli [options] -o OUT.swf IMAGE [--url ADDRESS] [IMAGE [--url ADDRESS]]...\n"
@@ -137,83 +137,19 @@ bool ParseNumber(const std::string &text, long low, long high, const char *what,
     value = static_cast<int>(n);
     return true;
 }
-
-std::string LineName(const std::string &listPath, int line)
-{
-    return listPath + ", line " + std::to_string(line);
-}
 } // namespace
 
 bool ReadSlideList(const std::string &listPath, std::vector<CliInput> &inputs, std::string &error)
 {
-    errno = 0;
-    FILE *file = OpenFileUtf8(listPath.c_str(), "rb");
-    if (!file)
+    std::vector<SlideListEntry> entries;
+    SlideListProblem problem;
+    if (!ReadSlideListFile(listPath, entries, problem))
     {
-        error = listPath + ": " + ErrnoText(errno);
+        error = SlideListProblemText(listPath, problem);
         return false;
     }
-    std::string text;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, n);
-    bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError)
-    {
-        error = listPath + ": read error";
-        return false;
-    }
-    if (text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0)
-    {
-        error = listPath + ": the list is UTF-16 text; save it as UTF-8";
-        return false;
-    }
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-
-    namespace fs = std::filesystem;
-    const fs::path base = fs::u8path(listPath).parent_path();
-    size_t start = 0;
-    int lineNumber = 0;
-    while (start < text.size())
-    {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        ++lineNumber;
-        if (line.find('\0') != std::string::npos)
-        {
-            error = LineName(listPath, lineNumber) + ": a NUL byte (is the list UTF-16? save it as UTF-8)";
-            return false;
-        }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.find_first_not_of(" \t") == std::string::npos)
-            continue;
-        CliInput input;
-        size_t tab = line.find('\t');
-        input.strPath = line.substr(0, tab);
-        if (tab != std::string::npos)
-            input.strUrl = WideFromUtf8(line.substr(tab + 1));
-        if (input.strPath.empty())
-        {
-            error = LineName(listPath, lineNumber) + ": an address but no image";
-            return false;
-        }
-        fs::path path = fs::u8path(input.strPath);
-        if (path.is_relative() && !base.empty())
-        {
-            auto u8 = (base / path).u8string();
-            input.strPath.assign(u8.begin(), u8.end());
-        }
-        input.strList = listPath;
-        input.nLine = lineNumber;
-        inputs.push_back(input);
-    }
+    for (const SlideListEntry &entry : entries)
+        inputs.push_back(CliInput{entry.strPath, entry.strUrl, listPath, entry.nLine});
     return true;
 }
 

@@ -236,3 +236,30 @@ constexpr UINT WM_REFLECT_DRAWITEM = WM_REFLECT_BASE + WM_DRAWITEM;
         lResult = 0;                                                                                                   \
         return true;                                                                                                   \
     }
+
+// void fn(HDROP hDrop)
+#define ON_WM_DROPFILES(fn)                                                                                            \
+    if (uMsg == WM_DROPFILES)                                                                                          \
+    {                                                                                                                  \
+        fn(reinterpret_cast<HDROP>(wParam));                                                                           \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// void fn(HWND hWnd, POINT ptScreen): ptScreen is (-1, -1) when the keyboard asked for the menu
+#define ON_WM_CONTEXTMENU(fn)                                                                                          \
+    if (uMsg == WM_CONTEXTMENU)                                                                                        \
+    {                                                                                                                  \
+        fn(reinterpret_cast<HWND>(wParam), MAP_CRACK_POINT(lParam));                                                   \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }
+
+// void fn(HWND hNewCapture)
+#define ON_WM_CAPTURECHANGED(fn)                                                                                       \
+    if (uMsg == WM_CAPTURECHANGED)                                                                                     \
+    {                                                                                                                  \
+        fn(reinterpret_cast<HWND>(lParam));                                                                            \
+        lResult = 0;                                                                                                   \
+        return true;                                                                                                   \
+    }

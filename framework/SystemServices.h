@@ -18,7 +18,8 @@ class ISystemServices
     // when the user confirmed.
     virtual bool ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags, size_t nBufferChars,
                                     const std::wstring &initialFolder, std::vector<std::wstring> &paths) = 0;
-    // The Save As dialog. True with the chosen full path when the user confirmed.
+    // The Save As dialog. On entry path is where it starts: a suggested full path, a folder (ending with a
+    // separator), or empty for the system's choice. True with the chosen full path when the user confirmed.
     virtual bool ShowSaveFileDialog(HWND hOwner, const std::wstring &filter, const std::wstring &defaultExt,
                                     DWORD dwFlags, std::wstring &path) = 0;
     // A modal message box titled with the application's name; returns the button pressed.
@@ -32,4 +33,7 @@ class ISystemServices
     virtual LANGID SystemDefaultLangId() = 0;
     // True when a directory search for path (which may be a pattern) finds a file or folder.
     virtual bool FileExists(const std::wstring &path) = 0;
+    // The user's roaming application-data folder (%APPDATA%), without a trailing separator; empty when
+    // there is none.
+    virtual std::wstring AppDataFolder() = 0;
 };

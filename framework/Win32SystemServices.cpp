@@ -1,10 +1,12 @@
 // CWin32SystemServices: the Win32 side of the system services.
 #include "framework/Win32SystemServices.h"
 
+#include "base/Path.h"
 #include "framework/FileDialog.h"
 #include "framework/WinApp.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 bool CWin32SystemServices::ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags,
                                               size_t nBufferChars, const std::wstring &initialFolder,
@@ -23,7 +25,10 @@ bool CWin32SystemServices::ShowOpenFileDialog(HWND hOwner, const std::wstring &f
 bool CWin32SystemServices::ShowSaveFileDialog(HWND hOwner, const std::wstring &filter, const std::wstring &defaultExt,
                                               DWORD dwFlags, std::wstring &path)
 {
-    CFileDialog dialog(false, defaultExt.c_str(), nullptr, dwFlags, filter.c_str(), AfxGetSafeOwner(hOwner));
+    const std::wstring name = FileNameOf(path);
+    CFileDialog dialog(false, defaultExt.c_str(), name.empty() ? nullptr : name.c_str(), dwFlags, filter.c_str(),
+                       AfxGetSafeOwner(hOwner));
+    dialog.SetInitialFolder(FolderOf(path));
     if (dialog.DoModal() != IDOK)
         return false;
     path = dialog.GetPathName();
@@ -67,4 +72,12 @@ bool CWin32SystemServices::FileExists(const std::wstring &path)
         return false;
     ::FindClose(hFind);
     return true;
+}
+
+std::wstring CWin32SystemServices::AppDataFolder()
+{
+    wchar_t buffer[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer)))
+        return std::wstring();
+    return buffer;
 }

@@ -17,4 +17,5 @@ class CWin32SystemServices : public ISystemServices
     std::wstring ModulePath() override;
     LANGID SystemDefaultLangId() override;
     bool FileExists(const std::wstring &path) override;
+    std::wstring AppDataFolder() override;
 };

@@ -74,6 +74,16 @@
 // Controls of the about box.
 #define IDC_ABOUT_VERSION 1031
 #define IDC_ABOUT_INFO 1032
+// The insertion mark shown while a slide is dragged along the list.
+#define IDC_INSERT_MARK 1033
 
 // The framework's help command (F1).
 #define ID_HELP 0xE146
+
+// Commands of the keyboard shortcuts and the slide list's menu (its other items send the buttons' ids).
+#define IDM_UNDO 32771
+#define IDM_REDO 32772
+#define IDM_OPEN_LIST 32773
+#define IDM_SAVE_LIST 32774
+#define IDM_SAVE_LIST_AS 32775
+#define IDM_REMOVE_LINK 32776

@@ -59,6 +59,7 @@ void CBrivelleDlg::DoDataExchange(CDataExchange *pDX)
 
 BOOL CBrivelleDlg::OnInitDialog()
 {
+    LoadSettings();
     CDialog::OnInitDialog();
     StartBackgroundWork();
 
@@ -90,10 +91,16 @@ BOOL CBrivelleDlg::OnInitDialog()
         pSpin->SetRange(1, 100);
         pSpin->SetPos(1);
     }
-    CheckRadioButton(IDC_RADIO_FPS, IDC_RADIO_DELAY, IDC_RADIO_FPS);
+    CheckRadioButton(IDC_RADIO_FPS, IDC_RADIO_DELAY, m_bStartFpsMode ? IDC_RADIO_FPS : IDC_RADIO_DELAY);
     m_pFlash.reset();
     ShowSlideUrl();
     SetDlgItemText(IDC_BTN_CANCEL_BUILD, UiString(UiText::CancelBuild, m_bEnglish));
+
+    m_strDialogCaption = GetWindowText();
+    ::DragAcceptFiles(m_hWnd, TRUE);
+    InstallShortcuts();
+    if (!m_startupFiles.empty())
+        PostMessage(kMsgOpenStartupFiles);
     return TRUE;
 }
 
@@ -248,6 +255,12 @@ void CBrivelleDlg::OnCancel()
         OnCancelBuild();
         return;
     }
+    // Escape while a slide is dragged ends the drag, not the program.
+    if (m_nDragSlide >= 0)
+    {
+        EndSlideDrag(false, POINT{0, 0});
+        return;
+    }
     if (ListWouldBeLost() &&
         ShowMessageBox(UiString(UiText::QuitQuestion, m_bEnglish), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
@@ -256,7 +269,8 @@ void CBrivelleDlg::OnCancel()
 
 bool CBrivelleDlg::ListWouldBeLost() const
 {
-    return !m_model.m_images.empty();
+    // An address typed but not yet stored counts, when there is a slide to store it in.
+    return HasUnsavedChanges() || (m_bUrlEdited && m_model.IsSlide(m_nUrlSlide));
 }
 
 int CBrivelleDlg::ShowMessageBox(const std::wstring &text, UINT nType)
@@ -322,6 +336,9 @@ void CBrivelleDlg::StepTiming(int &nValue, int nDelta)
 
 void CBrivelleDlg::OnDestroy()
 {
+    // The boxes still exist here; once the children are gone their values would be.
+    SaveSettings();
+    RemoveShortcuts();
     Default();
     ClosePreview();
     EndBackgroundWork();

@@ -3,6 +3,7 @@
 
 #include "build/FileAdder.h"
 #include "build/MovieBuilder.h"
+#include "build/SlideHistory.h"
 #include "build/SlideModel.h"
 #include "controls/SkinButton.h"
 #include "framework/Dialog.h"
@@ -18,6 +19,7 @@
 #include "ui/UiText.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <memory>
@@ -33,6 +35,8 @@ constexpr UINT WM_PICTURES_READY = WM_APP + 3;
 constexpr UINT WM_FILES_READY = WM_APP + 4;
 // Posted by the dialog to itself: the next items of slides already added go into the list.
 constexpr UINT WM_INSERT_ITEMS = WM_APP + 5;
+// Posted to the dialog once it shows, to open what the command line named.
+constexpr UINT kMsgOpenStartupFiles = WM_APP + 40;
 
 // The spin arrows step the timing members up to this; the data exchange accepts only kMaxTiming.
 constexpr int kMaxSpinTiming = 9999999;
@@ -70,6 +74,19 @@ class CBrivelleDlg : public CDialog
     ON_MESSAGE_VOID(WM_INSERT_ITEMS, OnInsertItems)
     ON_WM_TIMER(OnTimer)
     ON_CONTROL(kImageAreaPainted, IDC_IMAGE_AREA, OnImageAreaPainted)
+    ON_COMMAND(IDM_UNDO, OnUndo)
+    ON_COMMAND(IDM_REDO, OnRedo)
+    ON_COMMAND(IDM_OPEN_LIST, OnOpenList)
+    ON_COMMAND(IDM_SAVE_LIST, OnSaveList)
+    ON_COMMAND(IDM_SAVE_LIST_AS, OnSaveListAs)
+    ON_COMMAND(IDM_REMOVE_LINK, OnRemoveLink)
+    ON_WM_DROPFILES(OnDropFiles)
+    ON_NOTIFY(LVN_BEGINDRAG, IDC_LIST_IMAGES, OnListBeginDrag, NMLISTVIEW)
+    ON_WM_MOUSEMOVE(OnMouseMove)
+    ON_WM_LBUTTONUP(OnLButtonUp)
+    ON_WM_CAPTURECHANGED(OnCaptureChanged)
+    ON_WM_CONTEXTMENU(OnContextMenu)
+    ON_MESSAGE_VOID(kMsgOpenStartupFiles, OnOpenStartupFiles)
     END_MSG_MAP()
 
   public:
@@ -92,6 +109,13 @@ class CBrivelleDlg : public CDialog
     // True while a build, a picture or an add is still under way on a worker.
     bool HasPendingWork() const;
     bool IsBuilding() const;
+    // Files named on the command line: a slide list (.txt) opens, pictures and folders are added, once the
+    // dialog shows.
+    void SetStartupFiles(const std::vector<std::wstring> &files);
+    // The dialog's shortcuts, wherever the focus is in it: Ctrl+Z and Ctrl+Y undo and redo list changes
+    // (in a text box Ctrl+Z stays the box's own undo), Ctrl+O opens a list, Ctrl+S and Ctrl+Shift+S
+    // save it. True when msg was one of them and has been handled.
+    bool TranslateShortcut(const MSG &msg);
 
   protected:
     void DoDataExchange(CDataExchange *pDX) override;
@@ -199,8 +223,7 @@ class CBrivelleDlg : public CDialog
     void ShowSlideUrl();
     // Gives the slide's item the selected and focused state.
     void SelectItem(int nItem);
-    // True when ending the program would lose the slide list: it holds slides. (Once lists can be saved,
-    // only when it changed since it was saved or opened.)
+    // True when ending the program would lose the slide list: it has unsaved changes.
     bool ListWouldBeLost() const;
     // Exchanges two thumbnails by drawing both and putting them back.
     void SwapThumbnails(int nFirst, int nSecond);
@@ -255,4 +278,67 @@ class CBrivelleDlg : public CDialog
     void ShowNotMade(const std::wstring &reason);
     // Gives the dialog's controls a font with Chinese characters whose digits stay readable.
     void ApplyChineseFont();
+
+    // Slide lists, undo, remembered settings, drops, dragging and the list's menu (ui/ListFiles.cpp,
+    // ui/ListEditing.cpp).
+  protected:
+    void OnUndo();
+    void OnRedo();
+    void OnOpenList();
+    void OnSaveList();
+    void OnSaveListAs();
+    void OnRemoveLink();
+    void OnDropFiles(HDROP hDrop);
+    LRESULT OnListBeginDrag(NMLISTVIEW &notify);
+    void OnMouseMove(UINT nFlags, POINT ptClient);
+    void OnLButtonUp(UINT nFlags, POINT ptClient);
+    void OnCaptureChanged(HWND hNewCapture);
+    void OnContextMenu(HWND hWnd, POINT ptScreen);
+    LRESULT OnOpenStartupFiles();
+
+    // False while a movie is built: commands that change the list then do nothing.
+    bool ListCommandsEnabled();
+    // True when the slides differ from the list as it was last opened or saved (or from an empty list).
+    bool HasUnsavedChanges() const;
+    // Replaces the slides with a list file's; missing pictures stay as slides and one message names them.
+    bool OpenList(const std::wstring &path);
+    // Writes the slides to a list file. False after telling the user why it could not.
+    bool SaveList(const std::wstring &path);
+    // Asks whether to save unsaved changes first. False when the user cancelled or saving failed.
+    bool AskToSaveChanges();
+    // Opens a dropped or named list, or adds dropped or named pictures and folders' pictures.
+    void OpenOrAddFiles(const std::vector<std::wstring> &paths);
+    // "holiday.txt* — Brivelle".
+    void UpdateTitle();
+    void LoadSettings();
+    void SaveSettings();
+    std::wstring SettingsPath();
+    // Takes every thumbnail and item away and makes them again, in slide order.
+    void RebuildList();
+    // Moves slide nFrom to index nTo, the slides between shifting by one; it becomes current.
+    bool MoveSlide(int nFrom, int nTo);
+    // The gap the point (list client coordinates) falls in: 0 before the first item, n after the last.
+    int DropGapAt(POINT ptList);
+    void EndSlideDrag(bool bDrop, POINT ptClient);
+    // Shows the insertion mark in a gap of the list.
+    void ShowInsertMark(int nGap);
+    // Undoes or redoes one step, inside ChangeSlides.
+    bool StepHistory(bool bUndo);
+    void InstallShortcuts();
+    void RemoveShortcuts();
+
+    std::wstring m_strDialogCaption; // the template's caption
+    std::wstring m_strListPath;      // the list file last opened or saved; empty: none
+    std::vector<ImageItem> m_savedImages;
+    CSlideHistory m_history;
+    SlideState m_stateBeforeChange; // the slides as the running ChangeSlides found them
+    bool m_bRestoringHistory = false;
+    bool m_bOpeningList = false; // inside OpenList: its undo step takes the list file along
+    bool m_bStartFpsMode = true;
+    std::wstring m_strSaveFolder;
+    std::wstring m_strListFolder;
+    std::vector<std::wstring> m_startupFiles;
+    HHOOK m_hShortcutHook = nullptr;
+    int m_nDragSlide = -1; // the slide being dragged along the list; -1: none
+    HWND m_hInsertMark = nullptr;
 };

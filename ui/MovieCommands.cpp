@@ -61,10 +61,11 @@ int CBrivelleDlg::BuildMovie()
             ShowMessageBox(UiString(UiText::AddImagesFirst, m_bEnglish), MB_OK | MB_ICONWARNING);
             return 0;
         }
-        std::wstring chosenPath;
+        std::wstring chosenPath = m_strSaveFolder;
         if (!m_services.ShowSaveFileDialog(m_hWnd, UiString(UiText::SwfFilter, m_bEnglish), L"swf", kSaveOptions,
                                            chosenPath))
             return 0;
+        m_strSaveFolder = FolderOf(chosenPath);
         BuildTarget target;
         target.chosenPath = chosenPath;
         target.bWebPage = IsWebPagePath(Utf8FromWide(chosenPath));

@@ -51,8 +51,22 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
     m_bChangingSlides = true;
     // Every command sees one item and one image-list entry per slide.
     InsertPendingItems();
+    m_stateBeforeChange = SlideState{m_model.m_images, m_model.m_nCurSel};
     CommitUrlEdit();
     const bool bChanged = change();
+    // Each change to the slides, an address stored on the way in included, is one step of undo.
+    if (!m_bRestoringHistory && m_model.m_images != m_stateBeforeChange.images)
+    {
+        // Undoing an opened list goes back to the list file the slides came from.
+        if (m_bOpeningList)
+        {
+            m_stateBeforeChange.bListFile = true;
+            m_stateBeforeChange.strListPath = m_strListPath;
+            m_stateBeforeChange.savedImages = m_savedImages;
+        }
+        m_history.Record(std::move(m_stateBeforeChange));
+    }
+    m_bRestoringHistory = false;
     if (bChanged)
     {
         // A preview of the list as it was would be stale.
@@ -71,6 +85,7 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
         }
     }
     ShowSlideUrl();
+    UpdateTitle();
     m_bChangingSlides = false;
     // A message that came while the command ran waited for it.
     PostPendingItems();
@@ -78,8 +93,21 @@ void CBrivelleDlg::ChangeSlides(const std::function<bool()> &change)
 
 void CBrivelleDlg::CommitUrlEdit()
 {
+    if (m_bChangingSlides)
+    {
+        m_model.CommitUrlEdit(m_nUrlSlide, GetDlgItemText(IDC_EDIT_URL), m_bUrlEdited);
+        m_bUrlEdited = false;
+        return;
+    }
+    // Outside a command the stored address is a change of its own.
+    SlideState before{m_model.m_images, m_model.m_nCurSel};
     m_model.CommitUrlEdit(m_nUrlSlide, GetDlgItemText(IDC_EDIT_URL), m_bUrlEdited);
     m_bUrlEdited = false;
+    if (m_model.m_images != before.images)
+    {
+        m_history.Record(std::move(before));
+        UpdateTitle();
+    }
 }
 
 void CBrivelleDlg::ShowSlideUrl()

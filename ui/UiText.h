@@ -29,6 +29,27 @@ enum class UiText
     AboutInfo,
     AboutOk,
     CancelBuild,
+    // Slide lists, undo and the list's menu.
+    Untitled,
+    ListFilter,
+    SaveChangesQuestion,
+    ListNotOpened,
+    ListNotSaved,
+    ListUnreadable,
+    ListUtf16,
+    ListNulByte,
+    ListAddressWithoutPicture,
+    ListEntryUnwritable,
+    ListFramesApart,
+    MissingListFiles,
+    MenuAddPictures,
+    MenuDelete,
+    MenuMoveLeft,
+    MenuMoveRight,
+    MenuRemoveLink,
+    MenuRemoveAll,
+    MenuOpenList,
+    MenuSaveList,
 };
 
 // The text in one language; %1, %2... stand for arguments that FormatUiText fills in.

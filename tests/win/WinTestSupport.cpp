@@ -73,7 +73,7 @@ bool CFakeSystemServices::ShowOpenFileDialog(HWND hOwner, const std::wstring &fi
 bool CFakeSystemServices::ShowSaveFileDialog(HWND hOwner, const std::wstring &filter, const std::wstring &defaultExt,
                                              DWORD dwFlags, std::wstring &path)
 {
-    m_saveDialogs.push_back(SaveDialogCall{hOwner, filter, defaultExt, dwFlags});
+    m_saveDialogs.push_back(SaveDialogCall{hOwner, filter, defaultExt, dwFlags, path});
     if (m_onSaveDialog)
         m_onSaveDialog();
     if (m_bSaveConfirms)
@@ -355,4 +355,9 @@ Pixels CaptureClient(HWND hWnd)
     Pixels pixels = ReadPixels(hBitmap);
     ::DeleteObject(hBitmap);
     return pixels;
+}
+
+std::wstring CFakeSystemServices::AppDataFolder()
+{
+    return m_strAppDataFolder;
 }

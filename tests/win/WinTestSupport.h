@@ -45,6 +45,7 @@ class CFakeSystemServices : public ISystemServices
         std::wstring filter;
         std::wstring defaultExt;
         DWORD dwFlags;
+        std::wstring initialPath;
     };
 
     bool ShowOpenFileDialog(HWND hOwner, const std::wstring &filter, DWORD dwFlags, size_t nBufferChars,
@@ -57,6 +58,7 @@ class CFakeSystemServices : public ISystemServices
     std::wstring ModulePath() override;
     LANGID SystemDefaultLangId() override;
     bool FileExists(const std::wstring &path) override;
+    std::wstring AppDataFolder() override;
 
     LANGID m_langId = 0x0409;
     std::wstring m_strModulePath;
@@ -66,6 +68,8 @@ class CFakeSystemServices : public ISystemServices
     std::vector<std::wstring> m_openPaths;
     bool m_bSaveConfirms = false;
     std::wstring m_strSavePath;
+    // Empty: no settings are read or written.
+    std::wstring m_strAppDataFolder;
     int m_nMessageBoxAnswer = IDOK;
     // Called while a message box "shows", with the window that has the focus at that moment.
     std::function<void(const MessageBoxCall &)> m_onMessageBox;

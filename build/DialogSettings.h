@@ -1,0 +1,28 @@
+// The settings the dialog keeps between runs, and their INI file.
+#pragma once
+
+#include <string>
+
+// Movie size, timing and the folders the file dialogs last used. Defaults are a fresh start's.
+struct DialogSettings
+{
+    int nWidth = 256;
+    int nHeight = 192;
+    bool bFpsMode = true;
+    int nFps = 1;
+    int nDelay = 1;
+    std::wstring strPictureFolder; // empty: the system's choice
+    std::wstring strSaveFolder;
+    std::wstring strListFolder;
+};
+
+// Takes the values of an INI text ("[Brivelle]", "Key=Value" lines, UTF-8, LF or CRLF) into settings.
+// Unknown keys, other sections, malformed lines and values out of range are ignored one by one; the
+// value in settings then stays.
+void ParseDialogSettings(const std::string &text, DialogSettings &settings);
+std::string FormatDialogSettings(const DialogSettings &settings);
+
+// The settings in a file, or the defaults when it is missing, unreadable or damaged.
+DialogSettings LoadDialogSettings(const std::string &path);
+// Writes the file atomically, creating its folder (one level) when needed. False with the reason.
+bool SaveDialogSettings(const std::string &path, const DialogSettings &settings, std::string &error);
