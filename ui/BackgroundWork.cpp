@@ -40,7 +40,8 @@ void CBrivelleDlg::OnTimer(UINT_PTR nIdEvent)
 
 bool CBrivelleDlg::HasPendingWork() const
 {
-    return m_pBuild || (m_pAdder && !m_pAdder->Idle()) || (m_pPictures && !m_pPictures->Idle());
+    return m_pBuild || (m_pAdder && !m_pAdder->Idle()) || (m_pPictures && !m_pPictures->Idle()) ||
+           (m_list.m_hWnd != nullptr && m_list.GetItemCount() < static_cast<int>(m_model.m_images.size()));
 }
 
 LRESULT CBrivelleDlg::OnFilesReady()

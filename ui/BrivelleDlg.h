@@ -106,7 +106,8 @@ class CBrivelleDlg : public CDialog
     // Stops and removes the player, if any.
     void ClosePreview();
 
-    // True while a build, a picture or an add is still under way on a worker.
+    // True while a build, a picture or an add is still under way on a worker, or list items wait for
+    // their turn.
     bool HasPendingWork() const;
     bool IsBuilding() const;
     // Files named on the command line: a slide list (.txt) opens, pictures and folders are added, once the
@@ -252,9 +253,9 @@ class CBrivelleDlg : public CDialog
     // Appends the slides of added files; the first becomes current. False when there were none.
     bool AppendSlides(const AddBatch &batch);
     // The list's items and thumbnail cards follow the slides a few at a time, one message each, so that
-    // the window answers while a long add is shown. Inserts the next few (all of them with bAll) and asks
-    // for the rest.
-    void InsertNextItems(bool bAll);
+    // the window answers while a long list is shown. Inserts the next few, and at least the first
+    // nAtLeast, and asks for the rest.
+    void InsertNextItems(int nAtLeast);
     // Inserts every item still missing at once, for a command that works on the list.
     void InsertPendingItems();
     void PostPendingItems();

@@ -127,12 +127,10 @@ void CBrivelleDlg::RebuildList()
     m_imageList.Remove(-1);
     if (m_list.GetItemCount() > 0)
         m_list.DeleteAllItems();
-    const int nSlides = static_cast<int>(m_model.m_images.size());
-    AddThumbnails(0, nSlides);
-    for (int i = 0; i < nSlides; ++i)
-        InsertSlideItem(i);
-    // The thumbnails around the current slide are made first.
+    // The items up to those around the current slide go in now, the rest a few at a time.
     const int nVisible = VisibleItemCount();
+    InsertNextItems(m_model.m_nCurSel + nVisible + 1);
+    // The thumbnails around the current slide are made first.
     HurryVisibleThumbnails(m_model.m_nCurSel - nVisible, m_model.m_nCurSel + nVisible);
     m_list.SetRedraw(true);
     m_list.Invalidate();

@@ -190,7 +190,7 @@ bool CBrivelleDlg::AppendSlides(const AddBatch &batch)
         return false;
     m_model.m_nCurSel = static_cast<int>(nOldCount);
     m_list.SetRedraw(false);
-    InsertNextItems(false);
+    InsertNextItems(0);
     m_list.SetRedraw(true);
     m_list.Invalidate();
     // The first new slide is scrolled into view: the thumbnails around it are made first.
@@ -200,14 +200,14 @@ bool CBrivelleDlg::AppendSlides(const AddBatch &batch)
     return true;
 }
 
-void CBrivelleDlg::InsertNextItems(bool bAll)
+void CBrivelleDlg::InsertNextItems(int nAtLeast)
 {
     constexpr int kItemsPerMessage = 8;
     const int nSlides = static_cast<int>(m_model.m_images.size());
     const int nItems = m_list.GetItemCount();
     if (nItems >= nSlides)
         return;
-    const int nEnd = bAll ? nSlides : std::min(nSlides, nItems + kItemsPerMessage);
+    const int nEnd = std::min(nSlides, std::max(nAtLeast, nItems + kItemsPerMessage));
     AddThumbnails(nItems, nEnd);
     for (int i = nItems; i < nEnd; ++i)
         InsertSlideItem(i);
@@ -219,7 +219,7 @@ void CBrivelleDlg::InsertPendingItems()
     if (m_list.GetItemCount() >= static_cast<int>(m_model.m_images.size()))
         return;
     m_list.SetRedraw(false);
-    InsertNextItems(true);
+    InsertNextItems(static_cast<int>(m_model.m_images.size()));
     m_list.SetRedraw(true);
     m_list.Invalidate();
 }
@@ -242,7 +242,7 @@ LRESULT CBrivelleDlg::OnInsertItems()
     const int nScrollY = m_list.GetScrollPos(SB_VERT);
     const int nFirst = m_list.GetItemCount();
     m_list.SetRedraw(false);
-    InsertNextItems(false);
+    InsertNextItems(0);
     for (int i = nFirst; i < m_list.GetItemCount(); ++i)
         m_list.SetItemPosition(i, POINT{ItemLeft(i) - nScrollX, -nScrollY});
     m_list.SetRedraw(true);

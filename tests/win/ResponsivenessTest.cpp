@@ -193,6 +193,13 @@ TEST_F(ResponsivenessTest, ThumbnailsLandOnTheirSlidesWhateverChangedWhileTheyWe
              m_services.m_openPaths = {Picture("late.bmp", kWhite), Picture("later.bmp", kBlue)};
              Click(IDC_BTN_ADD);
          }},
+        {"deleted, undone and redone",
+         [this] {
+             Click(IDC_BTN_DELETE);
+             Click(IDM_UNDO);
+             Click(IDM_REDO);
+             Click(IDM_UNDO);
+         }},
         // The second add scrolls the row to its first slide while items of both still wait for their places.
         {"added again to a scrolled row",
          [this, &paths] {
