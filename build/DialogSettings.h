@@ -1,16 +1,13 @@
 // The settings the dialog keeps between runs, and their INI file.
 #pragma once
 
+#include "build/MovieBuilder.h"
+
 #include <string>
 
 // Movie size, timing and the folders the file dialogs last used. Defaults are a fresh start's.
-struct DialogSettings
+struct DialogSettings : BuildSettings
 {
-    int nWidth = 256;
-    int nHeight = 192;
-    bool bFpsMode = true;
-    int nFps = 1;
-    int nDelay = 1;
     std::wstring strPictureFolder; // empty: the system's choice
     std::wstring strSaveFolder;
     std::wstring strListFolder;

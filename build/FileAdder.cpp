@@ -3,6 +3,7 @@
 
 #include "base/Path.h"
 #include "build/GifSplitter.h"
+#include "build/TakeAll.h"
 
 #include <cwctype>
 #include <utility>
@@ -76,10 +77,7 @@ void CFileAdder::Add(AddBatch batch)
 
 std::vector<AddBatch> CFileAdder::TakeDone()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<AddBatch> done;
-    done.swap(m_done);
-    return done;
+    return TakeAll(m_mutex, m_done);
 }
 
 bool CFileAdder::Idle()

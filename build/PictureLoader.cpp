@@ -2,6 +2,7 @@
 #include "build/PictureLoader.h"
 
 #include "build/SlideRenderer.h"
+#include "build/TakeAll.h"
 #include "imaging/Picture.h"
 
 #include <algorithm>
@@ -71,10 +72,7 @@ void CPictureLoader::Cancel(const std::function<bool(uint64_t)> &select)
 
 std::vector<PictureResult> CPictureLoader::TakeResults()
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<PictureResult> results;
-    results.swap(m_results);
-    return results;
+    return TakeAll(m_mutex, m_results);
 }
 
 bool CPictureLoader::Idle()

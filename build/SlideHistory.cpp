@@ -11,22 +11,26 @@ void CSlideHistory::Record(SlideState before)
     m_redo.clear();
 }
 
+namespace
+{
+// Puts the current state on `to` and takes the last of `from` in its place.
+template <class From, class To> bool Step(From &from, To &to, SlideState &current)
+{
+    if (from.empty())
+        return false;
+    to.push_back(std::move(current));
+    current = std::move(from.back());
+    from.pop_back();
+    return true;
+}
+} // namespace
+
 bool CSlideHistory::Undo(SlideState &current)
 {
-    if (m_undo.empty())
-        return false;
-    m_redo.push_back(std::move(current));
-    current = std::move(m_undo.back());
-    m_undo.pop_back();
-    return true;
+    return Step(m_undo, m_redo, current);
 }
 
 bool CSlideHistory::Redo(SlideState &current)
 {
-    if (m_redo.empty())
-        return false;
-    m_undo.push_back(std::move(current));
-    current = std::move(m_redo.back());
-    m_redo.pop_back();
-    return true;
+    return Step(m_redo, m_undo, current);
 }

@@ -254,8 +254,8 @@ bool CSwfMovieReader::ReadTags(SwfMovieData &movie, size_t offset, std::string &
     return true;
 }
 
-bool CSwfMovieReader::HandleTag(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize,
-                                size_t tagOffset, std::string &error)
+bool CSwfMovieReader::HandleTag(SwfMovieData &movie, SWFTag code, size_t bodyOffset, size_t bodySize, size_t tagOffset,
+                                std::string &error)
 {
     const uint8_t *body = movie.bytes.data() + bodyOffset;
     CSwfBitReader r(body, bodySize, bodyOffset);

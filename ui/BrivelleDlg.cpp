@@ -39,16 +39,26 @@ void CBrivelleDlg::DoDataExchange(CDataExchange *pDX)
     DDX_Control(pDX, IDC_LIST_IMAGES, m_list);
     DDX_Control(pDX, IDC_IMAGE_AREA, m_imageArea);
     DDX_Control(pDX, IDC_BTN_ADD, m_btnAdd);
-    DDX_Text(pDX, IDC_EDIT_FPS, m_model.m_nFps);
-    DDV_MinMaxInt(pDX, m_model.m_nFps, kMinTiming, kMaxTiming);
-    DDX_Text(pDX, IDC_EDIT_DELAY, m_model.m_nDelay);
-    DDV_MinMaxInt(pDX, m_model.m_nDelay, kMinTiming, kMaxTiming);
+    // The number boxes in the order they are checked: the first refused one ends the exchange.
+    const struct
+    {
+        int nId;
+        int &nValue;
+        int nMin;
+        int nMax;
+    } numbers[] = {
+        {IDC_EDIT_FPS, m_model.m_nFps, kMinTiming, kMaxTiming},
+        {IDC_EDIT_DELAY, m_model.m_nDelay, kMinTiming, kMaxTiming},
+        {IDC_EDIT_WIDTH, m_model.m_nWidth, kMinMovieSize, kMaxMovieSize},
+        {IDC_EDIT_HEIGHT, m_model.m_nHeight, kMinMovieSize, kMaxMovieSize},
+    };
+    for (const auto &number : numbers)
+    {
+        DDX_Text(pDX, number.nId, number.nValue);
+        DDV_MinMaxInt(pDX, number.nValue, number.nMin, number.nMax);
+    }
     DDX_Control(pDX, IDC_SPIN_FPS, m_spinFps);
     DDX_Control(pDX, IDC_SPIN_DELAY, m_spinDelay);
-    DDX_Text(pDX, IDC_EDIT_WIDTH, m_model.m_nWidth);
-    DDV_MinMaxInt(pDX, m_model.m_nWidth, kMinMovieSize, kMaxMovieSize);
-    DDX_Text(pDX, IDC_EDIT_HEIGHT, m_model.m_nHeight);
-    DDV_MinMaxInt(pDX, m_model.m_nHeight, kMinMovieSize, kMaxMovieSize);
     DDX_Control(pDX, IDC_BTN_DELETE, m_btnDelete);
     DDX_Control(pDX, IDC_BTN_LEFT, m_btnMoveLeft);
     DDX_Control(pDX, IDC_BTN_RIGHT, m_btnMoveRight);

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cwctype>
 
-
 namespace
 {
 // The Open dialog's options (multiple selection, no read-only box, overwrite prompt) and its name

@@ -2,8 +2,8 @@
 // and making, how soon thumbnails and pictures show, the Make time against brivelle-cli and peak memory.
 #include "base/Utf8.h"
 #include "bench/swf/PeakMemory.h"
-#include "framework/Win32SystemServices.h"
 #include "framework/WinApp.h"
+#include "tests/win/AnsweringServices.h"
 #include "ui/BrivelleDlg.h"
 
 #include <objbase.h>
@@ -51,28 +51,14 @@ class CBenchDlg : public CBrivelleDlg
 };
 
 // Answers the file dialogs with what the benchmark sets; message boxes are printed and answered Yes.
-class CBenchServices : public CWin32SystemServices
+class CBenchServices : public CAnsweringServices
 {
   public:
-    bool ShowOpenFileDialog(HWND, const std::wstring &, DWORD, size_t, const std::wstring &,
-                            std::vector<std::wstring> &paths) override
-    {
-        paths = m_open;
-        return true;
-    }
-    bool ShowSaveFileDialog(HWND, const std::wstring &, const std::wstring &, DWORD, std::wstring &path) override
-    {
-        path = m_save;
-        return true;
-    }
     int ShowMessageBox(HWND, const std::wstring &text, UINT) override
     {
         std::printf("  (message: %s)\n", Utf8FromWide(text).c_str());
         return IDYES;
     }
-
-    std::vector<std::wstring> m_open;
-    std::wstring m_save;
 };
 
 // The slowest message dispatched since the last Slowest(): what held the window up.
@@ -235,7 +221,7 @@ std::vector<std::wstring> PicturesIn(const std::filesystem::path &folder, size_t
 void MeasureAdd(CBenchDlg &dlg, CBenchServices &services, HWND hProbe, const std::vector<std::wstring> &paths,
                 const char *pszName, double fThumbnailTarget)
 {
-    services.m_open = paths;
+    services.m_openPaths = paths;
     Click(dlg, IDC_BTN_REMOVEALL);
     PumpUntil([&] { return !dlg.HasPendingWork(); });
     double fAllShown = 0;
@@ -315,7 +301,7 @@ void MeasureMake(CBenchDlg &dlg, CBenchServices &services, HWND hProbe, const st
 {
     dlg.SetDlgItemText(IDC_EDIT_WIDTH, L"640");
     dlg.SetDlgItemText(IDC_EDIT_HEIGHT, L"480");
-    services.m_save = (work / "gui.swf").wstring();
+    services.m_strSavePath = (work / "gui.swf").wstring();
     const Watched make = Watch(
         hProbe, [&] { Click(dlg, IDC_BTN_MAKE); }, [&](double) { return !dlg.IsBuilding(); });
     const double fGui = make.fDoneMs;
@@ -368,7 +354,7 @@ int main(int argc, char **argv)
     if (std::strcmp(argv[1], "memory") == 0)
     {
         // 200 pictures of 800 x 600, ten times over.
-        services.m_open = PicturesIn(WideFromUtf8(argv[2]), 10);
+        services.m_openPaths = PicturesIn(WideFromUtf8(argv[2]), 10);
         Click(dlg, IDC_BTN_ADD);
         PumpUntil([&] { return !dlg.HasPendingWork(); });
         std::printf("== peak memory with %zu slides in the list\n", dlg.Slides());

@@ -4,7 +4,8 @@
 #include "base/Utf8.h"
 #include "bench/pictures/SamplePictures.h"
 #include "framework/Handles.h"
-#include "framework/Win32SystemServices.h"
+#include "tests/win/AnsweringServices.h"
+#include "tests/win/WinTestSupport.h"
 #include "ui/AboutDlg.h"
 #include "ui/BrivelleDlg.h"
 
@@ -20,21 +21,6 @@
 
 namespace
 {
-void Pump(DWORD nMilliseconds)
-{
-    const DWORD nStart = ::GetTickCount();
-    do
-    {
-        MSG msg{};
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(5);
-    } while (::GetTickCount() - nStart < nMilliseconds);
-}
-
 // Copies what the screen shows of the window into a 24-bit bottom-up BMP file.
 bool SaveWindowPicture(HWND hWnd, const char *path)
 {
@@ -77,26 +63,6 @@ bool SaveWindowPicture(HWND hWnd, const char *path)
                      std::fwrite(pBits, 1, nImageSize, file) == nImageSize;
     return std::fclose(file) == 0 && bOk;
 }
-// The real system, except that the Open and Save As dialogs answer with files of the capture.
-class CCaptureServices : public CWin32SystemServices
-{
-  public:
-    bool ShowOpenFileDialog(HWND, const std::wstring &, DWORD, size_t, const std::wstring &,
-                            std::vector<std::wstring> &paths) override
-    {
-        paths = m_pictures;
-        return true;
-    }
-    bool ShowSaveFileDialog(HWND, const std::wstring &, const std::wstring &, DWORD, std::wstring &path) override
-    {
-        path = m_strMovie;
-        return true;
-    }
-
-    std::vector<std::wstring> m_pictures;
-    std::wstring m_strMovie;
-};
-
 // Five pictures for the slide list: a photo-like picture, three colour cards and a second photo.
 bool WriteSamplePictures(const std::filesystem::path &folder, std::vector<std::wstring> &paths)
 {
@@ -144,14 +110,14 @@ int main(int argc, char **argv)
     Gdiplus::GdiplusStartupInput gdiplusInput;
     Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
 
-    CCaptureServices services;
+    CAnsweringServices services;
     const std::filesystem::path work = std::filesystem::temp_directory_path() / "brivelle-capture";
-    if ((mode == "slides" || mode == "preview") && !WriteSamplePictures(work, services.m_pictures))
+    if ((mode == "slides" || mode == "preview") && !WriteSamplePictures(work, services.m_openPaths))
     {
         std::fprintf(stderr, "brivelle_win_capture: cannot write the sample pictures\n");
         return 1;
     }
-    services.m_strMovie = (work / "capture.swf").wstring();
+    services.m_strSavePath = (work / "capture.swf").wstring();
     int nResult = 0;
     {
         CBrivelleDlg dlg(services);
@@ -162,14 +128,14 @@ int main(int argc, char **argv)
         }
         ::SetWindowPos(dlg.m_hWnd, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
         ::SetForegroundWindow(dlg.m_hWnd);
-        Pump(400);
+        PumpMessages(400);
         if (mode == "slides" || mode == "preview")
         {
             Click(dlg, IDC_BTN_ADD);
             dlg.SetDlgItemText(IDC_EDIT_URL, L"https://example.com/harbour");
             for (int i = 0; i < 500 && dlg.HasPendingWork(); ++i)
-                Pump(20);
-            Pump(200);
+                PumpMessages(20);
+            PumpMessages(200);
         }
         if (mode == "preview")
         {
@@ -178,8 +144,8 @@ int main(int argc, char **argv)
             dlg.SetDlgItemText(IDC_EDIT_FPS, L"2");
             Click(dlg, IDC_BTN_MAKE);
             for (int i = 0; i < 1500 && dlg.HasPendingWork(); ++i)
-                Pump(20);
-            Pump(1200);
+                PumpMessages(20);
+            PumpMessages(1200);
         }
         HWND hTarget = dlg.m_hWnd;
         CAboutDlg about;
@@ -192,10 +158,10 @@ int main(int argc, char **argv)
             }
             ::SetWindowPos(about.m_hWnd, HWND_TOP, 60, 60, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
             hTarget = about.m_hWnd;
-            Pump(300);
+            PumpMessages(300);
         }
         ::RedrawWindow(hTarget, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Pump(200);
+        PumpMessages(200);
         if (!SaveWindowPicture(hTarget, argv[2]))
         {
             std::fprintf(stderr, "brivelle_win_capture: cannot write %s\n", argv[2]);

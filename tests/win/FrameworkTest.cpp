@@ -186,41 +186,49 @@ class CTextCounter : public CWnd
     }
 };
 
-TEST(WndLinkTest, SubclassedControlSeesItsMessagesAndDefaultStillRuns)
+// A host window with an edit control for a CTextCounter to subclass.
+class WndLinkTest : public testing::Test
 {
-    CProbeBase host;
-    ASSERT_TRUE(host.Create());
-    HWND hEdit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 50, 20, host.m_hWnd, nullptr, nullptr, nullptr);
-    CTextCounter counter;
-    ASSERT_TRUE(counter.SubclassWindow(hEdit));
-    EXPECT_FALSE(counter.SubclassWindow(hEdit)) << "one window per object";
-    EXPECT_EQ(1, counter.m_nPreSubclass);
-    EXPECT_EQ(&counter, CWnd::FromHandlePermanent(hEdit));
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_host.Create());
+        m_hEdit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 50, 20, m_host.m_hWnd, nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, m_hEdit);
+    }
 
-    ::SetWindowTextW(hEdit, L"abc");
-    EXPECT_EQ(1, counter.m_nSetText);
-    EXPECT_EQ(L"abc", WindowText(hEdit)) << "Default() must reach the edit control";
+    CProbeBase m_host;
+    HWND m_hEdit = nullptr;
+    CTextCounter m_counter;
+};
 
-    EXPECT_EQ(hEdit, counter.UnsubclassWindow());
-    ::SetWindowTextW(hEdit, L"def");
-    EXPECT_EQ(1, counter.m_nSetText);
-    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(hEdit));
+TEST_F(WndLinkTest, SubclassedControlSeesItsMessagesAndDefaultStillRuns)
+{
+    ASSERT_TRUE(m_counter.SubclassWindow(m_hEdit));
+    EXPECT_FALSE(m_counter.SubclassWindow(m_hEdit)) << "one window per object";
+    EXPECT_EQ(1, m_counter.m_nPreSubclass);
+    EXPECT_EQ(&m_counter, CWnd::FromHandlePermanent(m_hEdit));
+
+    ::SetWindowTextW(m_hEdit, L"abc");
+    EXPECT_EQ(1, m_counter.m_nSetText);
+    EXPECT_EQ(L"abc", WindowText(m_hEdit)) << "Default() must reach the edit control";
+
+    EXPECT_EQ(m_hEdit, m_counter.UnsubclassWindow());
+    ::SetWindowTextW(m_hEdit, L"def");
+    EXPECT_EQ(1, m_counter.m_nSetText);
+    EXPECT_EQ(nullptr, CWnd::FromHandlePermanent(m_hEdit));
 }
 
-TEST(WndLinkTest, ObjectsForgetTheirWindowWhenItIsDestroyed)
+TEST_F(WndLinkTest, ObjectsForgetTheirWindowWhenItIsDestroyed)
 {
-    CProbeBase host;
-    ASSERT_TRUE(host.Create());
-    HWND hEdit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 50, 20, host.m_hWnd, nullptr, nullptr, nullptr);
-    CTextCounter counter;
-    ASSERT_TRUE(counter.SubclassWindow(hEdit));
-    EXPECT_EQ(&host, CWnd::FromHandlePermanent(host.m_hWnd));
-    ::DestroyWindow(host.m_hWnd);
-    EXPECT_EQ(nullptr, host.m_hWnd);
-    EXPECT_EQ(nullptr, counter.m_hWnd) << "the child went with its parent";
+    ASSERT_TRUE(m_counter.SubclassWindow(m_hEdit));
+    EXPECT_EQ(&m_host, CWnd::FromHandlePermanent(m_host.m_hWnd));
+    ::DestroyWindow(m_host.m_hWnd);
+    EXPECT_EQ(nullptr, m_host.m_hWnd);
+    EXPECT_EQ(nullptr, m_counter.m_hWnd) << "the child went with its parent";
 }
 
-TEST(WndLinkTest, DialogsAreFoundFromTheirWindow)
+TEST_F(WndLinkTest, DialogsAreFoundFromTheirWindow)
 {
     CDialog about(IDD_ABOUTBOX);
     ASSERT_TRUE(about.Create());
