@@ -1,5 +1,6 @@
 // CBrivelleApp and the help page: the page's path, F1 and its modifiers, the help command's missing
 // existence test, start-up and shut-down in process, and Brivelle.exe itself under Wine.
+#include "TableChecks.h"
 #include "WinTestSupport.h"
 
 #include "app/BrivelleApp.h"
@@ -19,23 +20,15 @@ namespace
 {
 TEST(HelpPageTest, PathIsTheExecutablesFolderPlusHelpHtm)
 {
-    struct Case
-    {
-        const wchar_t *modulePath;
-        const wchar_t *expected;
-    };
-    const Case cases[] = {
-        {L"C:\\Program Files\\Brivelle\\Brivelle.exe", L"C:\\Program Files\\Brivelle\\Help\\Help.htm"},
-        {L"Z:\\work\\out\\app\\Brivelle.exe", L"Z:\\work\\out\\app\\Help\\Help.htm"},
-        {L"C:\\Brivelle.exe", L"C:\\Help\\Help.htm"},
-        {L"Brivelle.exe", L"Help\\Help.htm"},
-        {L"", L"Help\\Help.htm"},
-    };
-    for (const Case &c : cases)
-    {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.modulePath)));
-        EXPECT_EQ(c.expected, HelpPagePath(c.modulePath));
-    }
+    ExpectEachMapsTo(
+        {
+            {L"C:\\Program Files\\Brivelle\\Brivelle.exe", L"C:\\Program Files\\Brivelle\\Help\\Help.htm"},
+            {L"Z:\\work\\out\\app\\Brivelle.exe", L"Z:\\work\\out\\app\\Help\\Help.htm"},
+            {L"C:\\Brivelle.exe", L"C:\\Help\\Help.htm"},
+            {L"Brivelle.exe", L"Help\\Help.htm"},
+            {L"", L"Help\\Help.htm"},
+        },
+        [](const wchar_t *pszModulePath) { return HelpPagePath(pszModulePath); });
 }
 
 // The folder of this executable, ending with a backslash.

@@ -1,5 +1,6 @@
 // The framework: message maps, window links, owner-draw reflection, command routing, F1, file dialog
 // helpers, handle wrappers, message boxes and the system services.
+#include "TableChecks.h"
 #include "WinTestSupport.h"
 
 #include "framework/Button.h"
@@ -496,22 +497,14 @@ TEST(MessageBoxTest, RealMessageBoxIsTitledWithTheExecutableName)
 
 TEST(AppNameTest, BaseNameDropsFolderAndExtension)
 {
-    struct Case
-    {
-        const wchar_t *path;
-        const wchar_t *expected;
-    };
-    const Case cases[] = {
-        {L"C:\\Program Files\\Brivelle\\Brivelle.exe", L"Brivelle"},
-        {L"Z:\\a.b\\tool", L"tool"},
-        {L"C:\\x\\archive.tar.exe", L"archive.tar"},
-        {L"plain.exe", L"plain"},
-    };
-    for (const Case &c : cases)
-    {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(c.path)));
-        EXPECT_EQ(c.expected, AfxBaseNameOf(c.path));
-    }
+    ExpectEachMapsTo(
+        {
+            {L"C:\\Program Files\\Brivelle\\Brivelle.exe", L"Brivelle"},
+            {L"Z:\\a.b\\tool", L"tool"},
+            {L"C:\\x\\archive.tar.exe", L"archive.tar"},
+            {L"plain.exe", L"plain"},
+        },
+        [](const wchar_t *pszPath) { return AfxBaseNameOf(pszPath); });
 }
 
 TEST(SystemServicesTest, FileExistsFindsFilesFoldersAndPatterns)
