@@ -1,6 +1,8 @@
 // Path splitting and joining.
 #include "base/Path.h"
 
+#include <cwctype>
+
 namespace
 {
 #ifdef _WIN32
@@ -52,6 +54,16 @@ std::string FileNameOf(const std::string &path)
 std::wstring FileNameOf(const std::wstring &path)
 {
     return path.substr(NameStart(path));
+}
+
+std::wstring LowerExtensionOf(const std::wstring &path)
+{
+    const std::wstring name = FileNameOf(path);
+    const size_t nDot = name.find_last_of(L'.');
+    std::wstring extension = nDot == std::wstring::npos ? std::wstring() : name.substr(nDot + 1);
+    for (wchar_t &c : extension)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return extension;
 }
 
 std::string JoinPath(const std::string &folder, const std::string &name)

@@ -14,6 +14,9 @@ std::wstring FolderOf(const std::wstring &path);
 std::string FileNameOf(const std::string &path);
 std::wstring FileNameOf(const std::wstring &path);
 
+// The text after the last dot of the file name, in lower case; empty when the name has no dot.
+std::wstring LowerExtensionOf(const std::wstring &path);
+
 // The folder and the name with one separator between them (the platform's own when the folder has none).
 std::string JoinPath(const std::string &folder, const std::string &name);
 std::wstring JoinPath(const std::wstring &folder, const std::wstring &name);

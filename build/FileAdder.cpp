@@ -5,22 +5,7 @@
 #include "build/GifSplitter.h"
 #include "build/TakeAll.h"
 
-#include <cwctype>
 #include <utility>
-
-namespace
-{
-bool IsGif(const std::wstring &fileName)
-{
-    const size_t nDot = fileName.find_last_of(L'.');
-    if (nDot == std::wstring::npos)
-        return false;
-    std::wstring extension = fileName.substr(nDot + 1);
-    for (wchar_t &c : extension)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return extension == L"gif";
-}
-} // namespace
 
 void ResolveAddBatch(AddBatch &batch)
 {
@@ -28,7 +13,7 @@ void ResolveAddBatch(AddBatch &batch)
     {
         const std::wstring folder = FolderOf(path);
         const std::wstring fileName = FileNameOf(path);
-        if (!IsGif(fileName))
+        if (LowerExtensionOf(fileName) != L"gif")
         {
             batch.slides.push_back(ImageItem{folder, fileName, std::wstring()});
             continue;

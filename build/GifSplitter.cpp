@@ -7,7 +7,6 @@
 #include "base/Utf8.h"
 #include "imaging/Picture.h"
 
-#include <cwctype>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -15,16 +14,6 @@ namespace fs = std::filesystem;
 namespace
 {
 const char kFrameFolderPrefix[] = "brivelle-frames-";
-
-bool EndsWithGif(const std::wstring &path)
-{
-    if (path.size() < 4)
-        return false;
-    std::wstring ext = path.substr(path.size() - 4);
-    for (wchar_t &c : ext)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return ext == L".gif";
-}
 } // namespace
 
 GifSplit SplitAnimatedGif(const std::wstring &folder, const std::wstring &fileName, const std::wstring &tempFolder)
@@ -94,7 +83,7 @@ void DeleteFrameFiles(const std::vector<std::wstring> &frameFiles)
 {
     for (const std::wstring &path : frameFiles)
     {
-        if (!EndsWithGif(path))
+        if (LowerExtensionOf(path) != L"gif")
             continue;
         std::string u8 = Utf8FromWide(path);
         if (PathExistsUtf8(u8.c_str()))

@@ -12,7 +12,6 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <cwctype>
 
 namespace
 {
@@ -21,19 +20,9 @@ constexpr DWORD kListSaveOptions = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_
 // Missing pictures named in one message; the rest are counted.
 constexpr size_t kMaxNamedFiles = 20;
 
-std::wstring LowerExtension(const std::wstring &path)
-{
-    const std::wstring name = FileNameOf(path);
-    const size_t nDot = name.find_last_of(L'.');
-    std::wstring extension = nDot == std::wstring::npos ? std::wstring() : name.substr(nDot + 1);
-    for (wchar_t &c : extension)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return extension;
-}
-
 bool IsListFile(const std::wstring &path)
 {
-    return LowerExtension(path) == L"txt";
+    return LowerExtensionOf(path) == L"txt";
 }
 
 bool IsFolder(const std::wstring &path)
@@ -226,7 +215,7 @@ bool CBrivelleDlg::OpenList(const std::wstring &path)
             // A missing picture stays in its place: the list is kept as written.
             if (!FileExists(picture))
                 missing.push_back(picture);
-            else if (LowerExtension(name) == L"gif")
+            else if (LowerExtensionOf(name) == L"gif")
             {
                 GifSplit split = SplitAnimatedGif(folder, name, tempFolder);
                 if (split.bLoaded && split.slides.size() > 1)

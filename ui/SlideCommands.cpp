@@ -9,7 +9,6 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <cwctype>
 
 namespace
 {
@@ -17,20 +16,6 @@ namespace
 // buffer: 1024 names of up to 260 characters with their terminators, and one more.
 constexpr DWORD kOpenOptions = OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 constexpr size_t kOpenBufferChars = 267265;
-
-// The extension of a file name or path (the text after its last dot, when that dot is in the file
-// name), in lower case; empty when there is none.
-std::wstring ExtensionOf(const std::wstring &path)
-{
-    const size_t nDot = path.find_last_of(L'.');
-    const size_t nSlash = path.find_last_of(L"\\/");
-    if (nDot == std::wstring::npos || (nSlash != std::wstring::npos && nDot < nSlash))
-        return std::wstring();
-    std::wstring extension = path.substr(nDot + 1);
-    for (wchar_t &c : extension)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return extension;
-}
 
 bool IsAcceptedExtension(const std::wstring &extension)
 {
@@ -162,7 +147,7 @@ bool CBrivelleDlg::AddFiles(const std::vector<std::wstring> &paths)
     bool bHasGif = false;
     for (const std::wstring &path : paths)
     {
-        const std::wstring extension = ExtensionOf(FileNameOf(path));
+        const std::wstring extension = LowerExtensionOf(path);
         if (!IsAcceptedExtension(extension))
             continue;
         bHasGif = bHasGif || extension == L"gif";
@@ -430,7 +415,7 @@ void CBrivelleDlg::DeleteTempFrameFiles()
     std::vector<std::wstring> frames;
     for (const std::wstring &path : m_tempFrameFiles)
     {
-        if (ExtensionOf(path) == L"gif" && FileExists(path))
+        if (LowerExtensionOf(path) == L"gif" && FileExists(path))
             frames.push_back(path);
     }
     // Deletes the files, and each frame folder once its last file is gone.

@@ -37,3 +37,15 @@ TEST(PathTest, FolderKeepsItsSeparatorAndJoinAddsOneOnlyWhenMissing)
     EXPECT_EQ(JoinPath(std::wstring(L"x/"), L"m.swf"), L"x/m.swf");
     EXPECT_EQ(JoinPath(std::string(), "m.swf"), "m.swf");
 }
+
+TEST(PathTest, LowerExtensionIsWhatFollowsTheNamesLastDot)
+{
+    const struct
+    {
+        const wchar_t *path, *extension;
+    } cases[] = {
+        {L"/p/A.JPG", L"jpg"}, {L"anim.tar.Gif", L"gif"}, {L"/p.d/noext", L""}, {L"trailing.", L""}, {L".gif", L"gif"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(LowerExtensionOf(c.path), c.extension);
+}
