@@ -27,16 +27,6 @@ std::string Trimmed(const std::string &text)
     return text.substr(nFirst, nLast - nFirst + 1);
 }
 
-// Decimal digits only, within [nLow, nHigh].
-void TakeInt(const std::string &value, int nLow, int nHigh, int &nTarget)
-{
-    if (value.empty() || value.size() > 9 || value.find_first_not_of("0123456789") != std::string::npos)
-        return;
-    const long n = std::strtol(value.c_str(), nullptr, 10);
-    if (n >= nLow && n <= nHigh)
-        nTarget = static_cast<int>(n);
-}
-
 void TakeFolder(const std::string &value, std::wstring &target)
 {
     if (value.empty() || value.size() > kMaxFolderChars)
@@ -53,6 +43,16 @@ void TakeFolder(const std::string &value, std::wstring &target)
     target = folder;
 }
 } // namespace
+
+void TakeWholeNumber(const std::string &text, int nLow, int nHigh, int &nTarget)
+{
+    const std::string value = Trimmed(text);
+    if (value.empty() || value.size() > 9 || value.find_first_not_of("0123456789") != std::string::npos)
+        return;
+    const long n = std::strtol(value.c_str(), nullptr, 10);
+    if (n >= nLow && n <= nHigh)
+        nTarget = static_cast<int>(n);
+}
 
 void ParseDialogSettings(const std::string &text, DialogSettings &settings)
 {
@@ -76,13 +76,13 @@ void ParseDialogSettings(const std::string &text, DialogSettings &settings)
         const std::string key = Trimmed(line.substr(0, nEquals));
         const std::string value = Trimmed(line.substr(nEquals + 1));
         if (key == "Width")
-            TakeInt(value, kMinMovieSize, kMaxMovieSize, settings.nWidth);
+            TakeWholeNumber(value, kMinMovieSize, kMaxMovieSize, settings.nWidth);
         else if (key == "Height")
-            TakeInt(value, kMinMovieSize, kMaxMovieSize, settings.nHeight);
+            TakeWholeNumber(value, kMinMovieSize, kMaxMovieSize, settings.nHeight);
         else if (key == "Fps")
-            TakeInt(value, kMinTiming, kMaxTiming, settings.nFps);
+            TakeWholeNumber(value, kMinTiming, kMaxTiming, settings.nFps);
         else if (key == "Delay")
-            TakeInt(value, kMinTiming, kMaxTiming, settings.nDelay);
+            TakeWholeNumber(value, kMinTiming, kMaxTiming, settings.nDelay);
         else if (key == "Timing" && (value == "fps" || value == "delay"))
             settings.bFpsMode = value == "fps";
         else if (key == "PictureFolder")

@@ -13,6 +13,10 @@ struct DialogSettings : BuildSettings
     std::wstring strListFolder;
 };
 
+// Sets nTarget to the decimal number the text holds (spaces around it aside) when it lies within
+// [nLow, nHigh]; anything else leaves nTarget as it was.
+void TakeWholeNumber(const std::string &text, int nLow, int nHigh, int &nTarget);
+
 // Takes the values of an INI text ("[Brivelle]", "Key=Value" lines, UTF-8, LF or CRLF) into settings.
 // Unknown keys, other sections, malformed lines and values out of range are ignored one by one; the
 // value in settings then stays.

@@ -363,24 +363,6 @@ void CBrivelleDlg::LoadSettings()
     m_strListFolder = settings.strListFolder;
 }
 
-namespace
-{
-// The number a settings box shows, when it is a whole number in range; else the value stays.
-void TakeBoxValue(const std::wstring &text, int nLow, int nHigh, int &nValue)
-{
-    size_t nFirst = text.find_first_not_of(L' ');
-    size_t nLast = text.find_last_not_of(L' ');
-    if (nFirst == std::wstring::npos)
-        return;
-    const std::wstring digits = text.substr(nFirst, nLast - nFirst + 1);
-    if (digits.size() > 9 || digits.find_first_not_of(L"0123456789") != std::wstring::npos)
-        return;
-    const int n = std::stoi(digits);
-    if (n >= nLow && n <= nHigh)
-        nValue = n;
-}
-} // namespace
-
 void CBrivelleDlg::SaveSettings()
 {
     const std::wstring path = SettingsPath();
@@ -393,10 +375,10 @@ void CBrivelleDlg::SaveSettings()
     settings.nHeight = m_model.m_nHeight;
     settings.nFps = m_model.m_nFps;
     settings.nDelay = m_model.m_nDelay;
-    TakeBoxValue(GetDlgItemText(IDC_EDIT_WIDTH), kMinMovieSize, kMaxMovieSize, settings.nWidth);
-    TakeBoxValue(GetDlgItemText(IDC_EDIT_HEIGHT), kMinMovieSize, kMaxMovieSize, settings.nHeight);
-    TakeBoxValue(GetDlgItemText(IDC_EDIT_FPS), kMinTiming, kMaxTiming, settings.nFps);
-    TakeBoxValue(GetDlgItemText(IDC_EDIT_DELAY), kMinTiming, kMaxTiming, settings.nDelay);
+    TakeWholeNumber(Utf8FromWide(GetDlgItemText(IDC_EDIT_WIDTH)), kMinMovieSize, kMaxMovieSize, settings.nWidth);
+    TakeWholeNumber(Utf8FromWide(GetDlgItemText(IDC_EDIT_HEIGHT)), kMinMovieSize, kMaxMovieSize, settings.nHeight);
+    TakeWholeNumber(Utf8FromWide(GetDlgItemText(IDC_EDIT_FPS)), kMinTiming, kMaxTiming, settings.nFps);
+    TakeWholeNumber(Utf8FromWide(GetDlgItemText(IDC_EDIT_DELAY)), kMinTiming, kMaxTiming, settings.nDelay);
     settings.bFpsMode = ::IsDlgButtonChecked(m_hWnd, IDC_RADIO_DELAY) != BST_CHECKED;
     settings.strPictureFolder = m_strLastFolder;
     settings.strSaveFolder = m_strSaveFolder;
