@@ -153,7 +153,6 @@ class CBrivelleDlg : public CDialog
     int BuildMovie();
 
     // Thumbnails, list items and the image area.
-    void AddThumbnail(int nSlide);
     void InsertSlideItem(int nSlide);
     // Items stand in one row: a 16-pixel gap before each 96-pixel thumbnail.
     static int ItemLeft(int nItem)

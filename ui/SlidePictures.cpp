@@ -39,10 +39,10 @@ HBITMAP MakeCards(int nCards, bool bCrossed)
         {
             CSelectObject pen(dc.Get(), ::GetStockObject(DC_PEN));
             ::SetDCPenColor(dc.Get(), RGB(128, 128, 128));
-            ::MoveToEx(dc.Get(), 0, 0, nullptr);
-            ::LineTo(dc.Get(), kThumbWidth, kThumbHeight);
-            ::MoveToEx(dc.Get(), kThumbWidth - 1, 0, nullptr);
-            ::LineTo(dc.Get(), -1, kThumbHeight);
+            ::MoveToEx(dc.Get(), rc.left, 0, nullptr);
+            ::LineTo(dc.Get(), rc.right, kThumbHeight);
+            ::MoveToEx(dc.Get(), rc.right - 1, 0, nullptr);
+            ::LineTo(dc.Get(), rc.left - 1, kThumbHeight);
         }
     }
     return bitmap.Detach();
@@ -121,11 +121,6 @@ uint64_t CSlidePictures::Ask(bool bThumbnail, const std::wstring &path, int nWid
     const uint64_t uKey = request.uKey;
     m_loader.Request(std::move(request));
     return uKey;
-}
-
-void CSlidePictures::RequestThumbnail(const std::wstring &path)
-{
-    RequestThumbnails({path});
 }
 
 void CSlidePictures::RequestThumbnails(const std::vector<std::wstring> &paths)

@@ -42,7 +42,6 @@ class CSlidePictures
     explicit CSlidePictures(std::function<void()> notify);
 
     // Thumbnails: urgent ones (the visible items) go before the others, which go in the order asked.
-    void RequestThumbnail(const std::wstring &path);
     void RequestThumbnails(const std::vector<std::wstring> &paths);
     bool ThumbnailsPending() const
     {

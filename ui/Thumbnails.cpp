@@ -23,13 +23,6 @@ void CBrivelleDlg::StartPictureWork()
     m_pPictures = std::make_unique<CSlidePictures>([hWnd] { ::PostMessageW(hWnd, WM_PICTURES_READY, 0, 0); });
 }
 
-void CBrivelleDlg::AddThumbnail(int nSlide)
-{
-    // A card stands in until the workers have made the thumbnail; entry i is slide i's all along.
-    m_imageList.Add(m_pPictures->PendingCards(1), nullptr);
-    m_pPictures->RequestThumbnail(m_model.m_images[static_cast<size_t>(nSlide)].FullPath());
-}
-
 void CBrivelleDlg::AddThumbnails(int nFirst, int nEnd)
 {
     // Cards go into the image list many at a time: each addition copies the whole list.
