@@ -271,10 +271,14 @@ void CBrivelleDlg::OnCancel()
         EndSlideDrag(false, POINT{0, 0});
         return;
     }
-    if (ListWouldBeLost() &&
-        ShowMessageBox(UiString(UiText::QuitQuestion, m_bEnglish), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-        return;
-    CDialog::OnCancel();
+    if (ConfirmQuit())
+        CDialog::OnCancel();
+}
+
+bool CBrivelleDlg::ConfirmQuit()
+{
+    return !ListWouldBeLost() || ShowMessageBox(UiString(UiText::QuitQuestion, m_bEnglish),
+                                                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool CBrivelleDlg::ListWouldBeLost() const

@@ -225,6 +225,8 @@ class CBrivelleDlg : public CDialog
     void SelectItem(int nItem);
     // True when ending the program would lose the slide list: it has unsaved changes.
     bool ListWouldBeLost() const;
+    // True when the program may end: nothing would be lost, or the user agreed to lose it.
+    bool ConfirmQuit();
     // Exchanges two thumbnails by drawing both and putting them back.
     void SwapThumbnails(int nFirst, int nSecond);
     void EnableListButtons(bool bEnable);

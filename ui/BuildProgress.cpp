@@ -141,8 +141,7 @@ LRESULT CBrivelleDlg::OnClose()
         return Default();
     // The close box, Alt+F4 or Close during a build: the usual question first, then the build is
     // stopped and the window closes when the worker has ended.
-    if (ListWouldBeLost() &&
-        ShowMessageBox(UiString(UiText::QuitQuestion, m_bEnglish), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    if (!ConfirmQuit())
         return 0;
     if (!m_pBuild)
     {
